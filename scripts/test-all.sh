@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds the three targets, runs the native
+# tests with CTest and the Windows test executable (x86_64) under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" all
+
+echo "== native tests"
+ctest --test-dir "$root/build/native" --output-on-failure -j"$(nproc)"
+
+echo "== Windows tests under Wine"
+"$root/scripts/wine-test.sh" "$root/build/win64/tests/velkor_tests.exe" --gtest_brief=1

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine without a display and returns its exit code.
+#
+#   scripts/wine-test.sh PROGRAM.exe [ARGS...]
+#
+# A fresh prefix is created in a temporary folder and removed afterwards, unless
+# VELKOR_WINEPREFIX names a prefix to keep (it is initialised on first use and reused).
+# The prefix gets the null graphics driver, so windows can be created with no X server,
+# and a persistent wineserver, so each program start is cheap. Wine's own chatter goes
+# to a log that is shown only when setting up the prefix fails.
+# Set VELKOR_WINE_VERBOSE=1 to see Wine's messages while the program runs.
+
+set -u -o pipefail
+
+readonly kWineMarker=".velkor-wine-ready"
+readonly kProgramName="${0##*/}"
+
+Fail() {
+  echo "${kProgramName}: $*" >&2
+  exit 125
+}
+
+Usage() {
+  echo "usage: ${kProgramName} PROGRAM.exe [ARGS...]" >&2
+  exit 125
+}
+
+# No Mono or Gecko installer prompts, no menu entries in $HOME, no debug output.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+export WINEDEBUG="${VELKOR_WINE_VERBOSE:+fixme-all}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEARCH=win64
+# Never try to reach a display: the null driver draws nowhere.
+unset DISPLAY WAYLAND_DISPLAY
+
+own_prefix=""
+setup_log=""
+
+# Stops the prefix's wineserver and, for a prefix this run created, removes it together
+# with the socket folder Wine keeps beside it in the temporary folder.
+Cleanup() {
+  local socket_dir=""
+  if [[ -n "${WINEPREFIX:-}" && -d "${WINEPREFIX}" ]]; then
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+  fi
+  if [[ -n "${own_prefix}" && -d "${own_prefix}" ]]; then
+    if [[ -f "${own_prefix}/wineserver" ]]; then
+      socket_dir="$(head -c 64 "${own_prefix}/wineserver" | tr -cd 'A-Za-z0-9._-')"
+    fi
+    rm -rf -- "${own_prefix}"
+    if [[ "${socket_dir}" == wine-* && -d "${TMPDIR:-/tmp}/${socket_dir}" ]]; then
+      rm -rf -- "${TMPDIR:-/tmp}/${socket_dir}"
+    fi
+  fi
+  [[ -n "${setup_log}" ]] && rm -f -- "${setup_log}"
+}
+
+# Runs a setup step with its output captured; shows the output only on failure.
+Quietly() {
+  if ! "$@" >>"${setup_log}" 2>&1; then
+    echo "${kProgramName}: '$*' failed:" >&2
+    cat "${setup_log}" >&2
+    return 1
+  fi
+}
+
+InitialisePrefix() {
+  Quietly wineboot --init || return 1
+  Quietly wineserver -w || return 1
+  Quietly wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f ||
+    return 1
+  # The driver setting is read when the server starts: restart it.
+  Quietly wineserver -k
+  wineserver -w >/dev/null 2>&1
+  touch "${WINEPREFIX}/${kWineMarker}"
+}
+
+# Initialises a kept prefix once, even when several runs start at the same time.
+PrepareKeptPrefix() {
+  mkdir -p -- "${WINEPREFIX}" || return 1
+  if command -v flock >/dev/null 2>&1; then
+    (
+      flock 9
+      [[ -f "${WINEPREFIX}/${kWineMarker}" ]] || InitialisePrefix
+    ) 9>"${WINEPREFIX}.lock"
+  elif [[ ! -f "${WINEPREFIX}/${kWineMarker}" ]]; then
+    InitialisePrefix
+  fi
+}
+
+PreparePrefix() {
+  if [[ -n "${VELKOR_WINEPREFIX:-}" ]]; then
+    export WINEPREFIX="$(realpath -m -- "${VELKOR_WINEPREFIX}")"
+    PrepareKeptPrefix
+  else
+    own_prefix="$(mktemp -d "${TMPDIR:-/tmp}/velkor-wine.XXXXXX")" || return 1
+    export WINEPREFIX="${own_prefix}"
+    InitialisePrefix
+  fi
+}
+
+main() {
+  [[ $# -ge 1 ]] || Usage
+  local program="$1"
+  shift
+  [[ -f "${program}" ]] || Fail "no such program: ${program}"
+  command -v wine >/dev/null 2>&1 || Fail "wine is not installed"
+  program="$(realpath -- "${program}")"
+
+  # Wine needs a readable standard input; CI runners may close it.
+  if ! { true <&0; } 2>/dev/null; then exec </dev/null; fi
+
+  setup_log="$(mktemp "${TMPDIR:-/tmp}/velkor-wine-log.XXXXXX")" || Fail "no temporary folder"
+  trap Cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM HUP
+
+  PreparePrefix || Fail "could not prepare a Wine prefix"
+  # Kept alive for the whole run; a kept prefix's server ends a minute after its last use.
+  if [[ -n "${own_prefix}" ]]; then wineserver -p >/dev/null 2>&1; else wineserver -p60 >/dev/null 2>&1; fi
+
+  local status=0
+  wine "${program}" "$@" || status=$?
+  return "${status}"
+}
+
+main "$@"
