@@ -27,8 +27,11 @@ Usage() {
 
 # No Mono or Gecko installer prompts, no menu entries in $HOME, no debug output.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
-export WINEDEBUG="${VELKOR_WINE_VERBOSE:+fixme-all}"
-export WINEDEBUG="${WINEDEBUG:--all}"
+if [[ -n "${VELKOR_WINE_VERBOSE:-}" ]]; then
+  export WINEDEBUG="${WINEDEBUG:-fixme-all}"
+else
+  export WINEDEBUG=-all
+fi
 export WINEARCH=win64
 # Never try to reach a display: the null driver draws nowhere.
 unset DISPLAY WAYLAND_DISPLAY
@@ -36,15 +39,14 @@ unset DISPLAY WAYLAND_DISPLAY
 own_prefix=""
 setup_log=""
 
-# Stops the prefix's wineserver and, for a prefix this run created, removes it together
-# with the socket folder Wine keeps beside it in the temporary folder.
+# Removes the prefix this run created, after stopping its wineserver, together with the
+# socket folder Wine keeps for it in the temporary folder. A kept prefix is left alone:
+# its server ends by itself shortly after the last program.
 Cleanup() {
   local socket_dir=""
-  if [[ -n "${WINEPREFIX:-}" && -d "${WINEPREFIX}" ]]; then
+  if [[ -n "${own_prefix}" && -d "${own_prefix}" ]]; then
     wineserver -k >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1
-  fi
-  if [[ -n "${own_prefix}" && -d "${own_prefix}" ]]; then
     if [[ -f "${own_prefix}/wineserver" ]]; then
       socket_dir="$(head -c 64 "${own_prefix}/wineserver" | tr -cd 'A-Za-z0-9._-')"
     fi
@@ -91,7 +93,8 @@ PrepareKeptPrefix() {
 
 PreparePrefix() {
   if [[ -n "${VELKOR_WINEPREFIX:-}" ]]; then
-    export WINEPREFIX="$(realpath -m -- "${VELKOR_WINEPREFIX}")"
+    WINEPREFIX="$(realpath -m -- "${VELKOR_WINEPREFIX}")" || return 1
+    export WINEPREFIX
     PrepareKeptPrefix
   else
     own_prefix="$(mktemp -d "${TMPDIR:-/tmp}/velkor-wine.XXXXXX")" || return 1
