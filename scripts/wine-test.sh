@@ -38,6 +38,7 @@ unset DISPLAY WAYLAND_DISPLAY
 
 own_prefix=""
 setup_log=""
+program_pid=""
 
 # Removes the prefix this run created, after stopping its wineserver, together with the
 # socket folder Wine keeps for it in the temporary folder. A kept prefix is left alone:
@@ -56,6 +57,15 @@ Cleanup() {
     fi
   fi
   [[ -n "${setup_log}" ]] && rm -f -- "${setup_log}"
+}
+
+# Interrupted: the program goes first (a kept prefix's server outlives this script).
+OnSignal() {
+  if [[ -n "${program_pid}" ]]; then
+    kill -TERM "${program_pid}" 2>/dev/null
+    wait "${program_pid}" 2>/dev/null
+  fi
+  exit "$1"
 }
 
 # Runs a setup step with its output captured; shows the output only on failure.
@@ -85,7 +95,7 @@ PrepareKeptPrefix() {
     (
       flock 9
       [[ -f "${WINEPREFIX}/${kWineMarker}" ]] || InitialisePrefix
-    ) 9>"${WINEPREFIX}.lock"
+    ) 9>"${WINEPREFIX}/.velkor-wine-lock"
   elif [[ ! -f "${WINEPREFIX}/${kWineMarker}" ]]; then
     InitialisePrefix
   fi
@@ -116,15 +126,21 @@ main() {
 
   setup_log="$(mktemp "${TMPDIR:-/tmp}/velkor-wine-log.XXXXXX")" || Fail "no temporary folder"
   trap Cleanup EXIT
-  trap 'exit 130' INT
-  trap 'exit 143' TERM HUP
+  trap 'OnSignal 130' INT
+  trap 'OnSignal 143' TERM
+  trap 'OnSignal 129' HUP
 
   PreparePrefix || Fail "could not prepare a Wine prefix"
   # Kept alive for the whole run; a kept prefix's server ends a minute after its last use.
   if [[ -n "${own_prefix}" ]]; then wineserver -p >/dev/null 2>&1; else wineserver -p60 >/dev/null 2>&1; fi
 
+  # Started in the background so that a signal ends the wait at once and the cleanup
+  # takes the program down with the server; standard input is handed over explicitly.
+  exec 3<&0
+  wine "${program}" "$@" <&3 3<&- &
+  program_pid=$!
   local status=0
-  wine "${program}" "$@" || status=$?
+  wait "${program_pid}" || status=$?
   return "${status}"
 }
 
