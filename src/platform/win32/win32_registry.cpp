@@ -63,8 +63,10 @@ LSTATUS OpenKey(RegistryRoot root, std::u16string_view key, RegistryView view, R
   return RegOpenKeyExW(RootKey(root), Wide(key).c_str(), 0, access | ViewFlag(view), handle.out());
 }
 
-// An empty path names the root itself; deleting it would empty a whole hive.
+// An empty path names the root itself; deleting it would empty a whole hive. The API
+// reads a path only up to its first NUL, so only that part counts.
 bool NamesRoot(std::u16string_view key) {
+  key = key.substr(0, key.find(char16_t(0)));
   return key.find_first_not_of(u"\\") == std::u16string_view::npos;
 }
 
