@@ -31,6 +31,7 @@ inline constexpr uint32_t kMoreData = 234;
 inline constexpr uint32_t kNoMoreItems = 259;
 inline constexpr uint32_t kCancelled = 1223;
 inline constexpr uint32_t kBadPathname = 161;
+inline constexpr uint32_t kDirectory = 267;  // ERROR_DIRECTORY: not a folder
 }  // namespace error
 
 class Status {
