@@ -60,8 +60,8 @@ class ListFile {
     static std::atomic<uint32_t> counter{0};
     if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') folder += u'\\';
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const uint32_t unique = (GetCurrentProcessId() << 16) ^ static_cast<uint32_t>(GetTickCount64()) ^
-                              (++counter * 0x9E3779B9u);
+      const uint32_t unique = (GetCurrentProcessId() << 16) ^
+                              static_cast<uint32_t>(GetTickCount64()) ^ (++counter * 0x9E3779B9u);
       wchar_t hex[16];
       swprintf(hex, 16, L"%08X", unique);
       const std::u16string path = folder + u"7zl" + FromApi(hex) + u".tmp";
@@ -182,7 +182,8 @@ class Session {
     reader_ = std::thread([this] {
       char buffer[65536];
       DWORD read = 0;
-      while (ReadFile(output_pipe_.parent.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+      while (ReadFile(output_pipe_.parent.get(), buffer, sizeof buffer, &read, nullptr) &&
+             read > 0) {
         std::lock_guard<std::mutex> lock(mutex_);
         streams_.AddOutput(std::string_view(buffer, read));
       }
@@ -195,7 +196,8 @@ class Session {
     bool stopped = false;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(progress_pipe_.parent.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    while (ReadFile(progress_pipe_.parent.get(), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0) {
       SevenZipProgress state;
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -296,10 +298,9 @@ Result<SevenZipOutcome> Win32SevenZip::Run(const SevenZipCommand& command,
 }
 
 std::u16string SevenZipBesideProgram() {
-  const std::u16string program =
-      ReadGrowingText([](wchar_t* buffer, DWORD size) {
-        return GetModuleFileNameW(nullptr, buffer, size);
-      }).value_or(u"");
+  const std::u16string program = ReadGrowingText([](wchar_t* buffer, DWORD size) {
+                                   return GetModuleFileNameW(nullptr, buffer, size);
+                                 }).value_or(u"");
   const size_t slash = program.find_last_of(u"\\/");
   return (slash == std::u16string::npos ? std::u16string() : program.substr(0, slash + 1)) +
          u"7za.exe";
