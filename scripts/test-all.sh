@@ -11,4 +11,6 @@ echo "== native tests"
 ctest --test-dir "$root/build/native" --output-on-failure -j"$(nproc)"
 
 echo "== Windows tests under Wine"
+# The archive tests run 7-Zip for Windows from beside the test program.
+"$root/scripts/fetch-7za.sh" "$root/build/win64/tests" >/dev/null
 "$root/scripts/wine-test.sh" "$root/build/win64/tests/velkor_tests.exe" --gtest_brief=1
