@@ -10,6 +10,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 echo "== native tests"
 ctest --test-dir "$root/build/native" --output-on-failure -j"$(nproc)"
 
+echo "== fuzz smoke run (script loader and check)"
+"$root/scripts/fuzz.sh" 30
+
 echo "== Windows tests under Wine"
 # The archive tests run 7-Zip for Windows from beside the test program.
 "$root/scripts/fetch-7za.sh" "$root/build/win64/tests" >/dev/null
