@@ -690,6 +690,17 @@ std::optional<Found> FindFirst(RegistryStore& store, const Address& address) {
   return std::nullopt;
 }
 
+// The existing key that a change addresses, when the caller may change it.
+Result<int64_t> FindChangeableKey(RegistryStore& store, const RegistryFacts& facts, bool setting_up,
+                                  const Address& address) {
+  std::optional<Found> found = FindFirst(store, address);
+  if (!found) return KeyNotFound(address);
+  if (Status allowed = CheckWritable(facts, setting_up, *found->where, address.display); !allowed) {
+    return allowed;
+  }
+  return found->key;
+}
+
 }  // namespace
 
 SandboxRegistry::SandboxRegistry(std::unique_ptr<RegistryStore> store, RegistryFacts facts)
@@ -773,13 +784,9 @@ Status SandboxRegistry::DeleteKey(RegistryRoot root, std::u16string_view key, Re
   Result<Address> address = Resolve(facts_, root, key, view);
   if (!address) return address.status();
   return Locked(true, [&]() -> Status {
-    std::optional<Found> found = FindFirst(*store_, *address);
-    if (!found) return KeyNotFound(*address);
-    if (Status allowed = CheckWritable(facts_, setting_up_, *found->where, address->display);
-        !allowed) {
-      return allowed;
-    }
-    store_->DeleteTree(found->key);
+    Result<int64_t> target = FindChangeableKey(*store_, facts_, setting_up_, *address);
+    if (!target) return target.status();
+    store_->DeleteTree(*target);
     return Status::Ok();
   });
 }
@@ -808,15 +815,11 @@ Status SandboxRegistry::WriteValue(RegistryRoot root, std::u16string_view key,
   Result<Address> address = Resolve(facts_, root, key, view);
   if (!address) return address.status();
   return Locked(true, [&]() -> Status {
-    std::optional<Found> found = FindFirst(*store_, *address);
-    if (!found) return KeyNotFound(*address);
-    if (Status allowed = CheckWritable(facts_, setting_up_, *found->where, address->display);
-        !allowed) {
-      return allowed;
-    }
+    Result<int64_t> target = FindChangeableKey(*store_, facts_, setting_up_, *address);
+    if (!target) return target.status();
     Result<std::u16string> value_name = ValueName(name);
     if (!value_name) return value_name.status();
-    store_->PutValue(found->key, *value_name, value);
+    store_->PutValue(*target, *value_name, value);
     return Status::Ok();
   });
 }
@@ -826,15 +829,11 @@ Status SandboxRegistry::DeleteValue(RegistryRoot root, std::u16string_view key,
   Result<Address> address = Resolve(facts_, root, key, view);
   if (!address) return address.status();
   return Locked(true, [&]() -> Status {
-    std::optional<Found> found = FindFirst(*store_, *address);
-    if (!found) return KeyNotFound(*address);
-    if (Status allowed = CheckWritable(facts_, setting_up_, *found->where, address->display);
-        !allowed) {
-      return allowed;
-    }
+    Result<int64_t> target = FindChangeableKey(*store_, facts_, setting_up_, *address);
+    if (!target) return target.status();
     Result<std::u16string> value_name = ValueName(name);
     if (!value_name) return value_name.status();
-    if (!store_->RemoveValue(found->key, *value_name)) {
+    if (!store_->RemoveValue(*target, *value_name)) {
       return Status::Failure(error::kFileNotFound,
                              u"registry value not found: " + address->display + u" " + *value_name);
     }
