@@ -1,8 +1,6 @@
 // The interpreter's entry: runs the loaded setup script once per process, on the main
 // thread, between the start-up steps and the clean-up.
 //
-// This version runs the script check and walks the statement table without executing a
-// statement; the command families replace the walk.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -21,6 +22,9 @@ class Environment {
   // ExpandEnvironmentStrings: %NAME% of a defined variable becomes its value; anything
   // else (undefined names, a lone "%") stays as written.
   virtual std::u16string Expand(std::u16string_view text) = 0;
+  // GetEnvironmentStrings: every entry of the environment block as "NAME=value", in
+  // the block's order (on Windows also the hidden "=C:=C:\dir" entries).
+  virtual std::vector<std::u16string> Strings() = 0;
 };
 
 }  // namespace velkor::platform

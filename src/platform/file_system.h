@@ -22,6 +22,17 @@ inline constexpr uint32_t kNormal = 0x80;
 inline constexpr uint32_t kTemporary = 0x100;
 }  // namespace attribute
 
+// GetDriveType's answers.
+namespace drive_type {
+inline constexpr uint32_t kUnknown = 0;
+inline constexpr uint32_t kNoRootFolder = 1;
+inline constexpr uint32_t kRemovable = 2;
+inline constexpr uint32_t kFixed = 3;
+inline constexpr uint32_t kRemote = 4;
+inline constexpr uint32_t kCdRom = 5;
+inline constexpr uint32_t kRamDisk = 6;
+}  // namespace drive_type
+
 struct FoundFile {
   std::u16string name;  // the long name, without folder
   uint32_t attributes = 0;
@@ -77,6 +88,16 @@ class FileSystem {
   // The 8.3 form and the long form of an existing path.
   virtual Result<std::u16string> ShortPath(std::u16string_view path) = 0;
   virtual Result<std::u16string> LongPath(std::u16string_view path) = 0;
+
+  // WOW64 file-system redirection of the calling thread: switched off while `disabled`,
+  // so a 32-bit process reaches the 64-bit system folder. Nothing outside WOW64.
+  virtual void SetRedirectionDisabled(bool disabled) { (void)disabled; }
+
+  // The kind of drive of a root folder ("C:\"), drive_type::k*.
+  virtual uint32_t DriveType(std::u16string_view root) {
+    (void)root;
+    return drive_type::kFixed;
+  }
 };
 
 }  // namespace velkor::platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,16 @@ class UserInterface {
   // Shows a modal message box and returns the button pressed (message_box::kId*).
   virtual int ShowMessageBox(WindowHandle owner, std::u16string_view text,
                              std::u16string_view caption, uint32_t flags) = 0;
+
+  // Processes the window messages waiting for the main thread; returns when none is left.
+  virtual void PumpMessages() = 0;
+  // Blocks until a message arrives or `timeout_ms` passes, then processes what arrived.
+  virtual void WaitForMessage(uint32_t timeout_ms) = 0;
+  // Any thread: ends a WaitForMessage of the main thread (a worker that finished).
+  virtual void PostWakeUp() = 0;
+  // What the user's request to cancel does (a Cancel button, closing the window); it
+  // runs on the main thread while messages are processed.
+  virtual void SetCancelHandler(std::function<void()> handler) = 0;
 };
 
 }  // namespace velkor::platform

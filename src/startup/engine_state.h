@@ -4,8 +4,10 @@
 // thread only, except where a part says otherwise (the variable store).
 #pragma once
 
+#include "interpreter/dialog_host.h"
 #include "platform/platform.h"
 #include "script/variables.h"
+#include "startup/installer_identity.h"
 #include "startup/message_caption.h"
 #include "startup/message_table.h"
 #include "startup/run_trace.h"
@@ -28,6 +30,10 @@ struct EngineState {
   MessageTable messages;
   CaptionSettings caption;
   wizard::DialogRegistry dialogs;
+  InstallerIdentity identity;
+  // The dialogs of "Display Dialog"; the silent host until the dialog hosts exist.
+  // Tests put their own here.
+  interpreter::DialogHost* dialog_host = nullptr;
 };
 
 }  // namespace velkor::startup

@@ -1,6 +1,8 @@
 // The Environment and Process contracts, run against both backends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/case_mapping.h"
 #include "core/text.h"
 #include "platform/test_backend.h"
@@ -79,6 +81,20 @@ TEST_F(EnvironmentSuite, StandardVariablesAgreeWithTheSystem) {
   EXPECT_TRUE(environment().Get(u"TEMP").has_value());
   EXPECT_TRUE(core::EqualIgnoreCase(environment().Get(u"USERPROFILE").value_or(u""),
                                     system.ShellFolder(shell_folder::kProfile).value_or(u"?")));
+}
+
+TEST_F(EnvironmentSuite, StringsListEveryVariableOnceAsNameEqualsValue) {
+  ASSERT_TRUE(environment().Set(name_, u"a=b").ok());
+  const std::vector<std::u16string> strings = environment().Strings();
+  EXPECT_EQ(std::count(strings.begin(), strings.end(), name_ + u"=a=b"), 1);
+  const std::u16string windir = u"windir=" + environment().Get(u"windir").value_or(u"?");
+  EXPECT_TRUE(std::any_of(strings.begin(), strings.end(), [&](const std::u16string& s) {
+    return core::EqualIgnoreCase(s, windir);
+  }));
+
+  ASSERT_TRUE(environment().Remove(name_).ok());
+  const std::vector<std::u16string> after = environment().Strings();
+  EXPECT_EQ(std::count(after.begin(), after.end(), name_ + u"=a=b"), 0);
 }
 
 class ProcessSuite : public EnvironmentSuite {};

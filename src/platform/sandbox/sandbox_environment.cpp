@@ -116,4 +116,14 @@ std::u16string SandboxEnvironment::Expand(std::u16string_view text) {
   return ExpandVariables(text, [this](std::u16string_view name) { return Find(name); });
 }
 
+std::vector<std::u16string> SandboxEnvironment::Strings() {
+  std::lock_guard lock(mutex_);
+  std::vector<std::u16string> strings;
+  strings.reserve(variables_.size());
+  for (const auto& [key, variable] : variables_) {
+    strings.push_back(variable.name + u"=" + variable.value);
+  }
+  return strings;
+}
+
 }  // namespace velkor::platform::sandbox

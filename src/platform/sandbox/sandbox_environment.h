@@ -37,6 +37,8 @@ class SandboxEnvironment : public Environment {
   Status Set(std::u16string_view name, std::u16string_view value) override;
   Status Remove(std::u16string_view name) override;
   std::u16string Expand(std::u16string_view text) override;
+  // Ordered by name without regard to case, as Windows keeps the block.
+  std::vector<std::u16string> Strings() override;
 
  private:
   struct Variable {

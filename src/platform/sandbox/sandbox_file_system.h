@@ -46,8 +46,12 @@ class SandboxFileSystem : public FileSystem {
                                         std::u16string_view prefix) override;
   Result<std::u16string> ShortPath(std::u16string_view path) override;
   Result<std::u16string> LongPath(std::u16string_view path) override;
+  // Recorded only: the sandbox's engine is not a WOW64 process whose paths redirect.
+  void SetRedirectionDisabled(bool disabled) override { redirection_disabled_ = disabled; }
+  bool RedirectionDisabled() const { return redirection_disabled_; }
 
  private:
+  bool redirection_disabled_ = false;
   // A parsed, mapped path and its key in the attribute store.
   struct Entry {
     WindowsPath path;

@@ -1,6 +1,7 @@
 #include "platform/sandbox/sandbox_user_interface.h"
 
 #include <array>
+#include <chrono>
 
 namespace velkor::platform::sandbox {
 
@@ -35,6 +36,51 @@ int SandboxUserInterface::ShowMessageBox(WindowHandle owner, std::u16string_view
   }
   shown_.push_back({owner, std::u16string(text), std::u16string(caption), flags, answer});
   return answer;
+}
+
+void SandboxUserInterface::PumpMessages() {
+  std::unique_lock lock(mutex_);
+  ++pump_count_;
+  wake_up_ = false;
+  // The handler runs unlocked: it writes variables and may ask for a message box.
+  while (pending_cancels_ > 0) {
+    --pending_cancels_;
+    const std::function<void()> handler = cancel_handler_;
+    lock.unlock();
+    if (handler) handler();
+    lock.lock();
+  }
+}
+
+void SandboxUserInterface::WaitForMessage(uint32_t timeout_ms) {
+  {
+    std::unique_lock lock(mutex_);
+    message_arrived_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                              [this] { return wake_up_ || pending_cancels_ > 0; });
+  }
+  PumpMessages();
+}
+
+void SandboxUserInterface::PostWakeUp() {
+  std::lock_guard lock(mutex_);
+  wake_up_ = true;
+  message_arrived_.notify_all();
+}
+
+void SandboxUserInterface::SetCancelHandler(std::function<void()> handler) {
+  std::lock_guard lock(mutex_);
+  cancel_handler_ = std::move(handler);
+}
+
+void SandboxUserInterface::RequestCancel() {
+  std::lock_guard lock(mutex_);
+  ++pending_cancels_;
+  message_arrived_.notify_all();
+}
+
+uint64_t SandboxUserInterface::PumpCount() const {
+  std::lock_guard lock(mutex_);
+  return pump_count_;
 }
 
 void SandboxUserInterface::QueueAnswer(int button) {

@@ -4,7 +4,9 @@
 // Any thread may call (installer handlers ask from their own thread).
 #pragma once
 
+#include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,13 +32,29 @@ class SandboxUserInterface : public UserInterface {
                      uint32_t flags) override;
 
   // The next box returns `button` (message_box::kId*), whatever its buttons are.
+  void PumpMessages() override;
+  void WaitForMessage(uint32_t timeout_ms) override;
+  void PostWakeUp() override;
+  void SetCancelHandler(std::function<void()> handler) override;
+
+  // Any thread: the user asks to cancel, as the Cancel button would; the request is
+  // delivered to the cancel handler by the main thread's next message processing.
+  void RequestCancel();
+  // How often messages were processed (pumps and completed waits).
+  uint64_t PumpCount() const;
+
   void QueueAnswer(int button);
   std::vector<MessageBoxRecord> MessageBoxes() const;
   void ClearMessageBoxes();
 
  private:
   mutable std::mutex mutex_;
+  std::condition_variable message_arrived_;
   std::deque<int> answers_;
+  std::function<void()> cancel_handler_;
+  int pending_cancels_ = 0;
+  bool wake_up_ = false;
+  uint64_t pump_count_ = 0;
   std::vector<MessageBoxRecord> shown_;
 };
 

@@ -1,6 +1,9 @@
 // The process environment on the wide-character environment calls.
 #include "platform/environment.h"
 
+#include <cwchar>
+#include <vector>
+
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_parts.h"
 #include "platform/win32/win32_text.h"
@@ -38,6 +41,18 @@ class Win32Environment final : public Environment {
     });
     // The call refuses texts beyond its limit; such a text stays as written.
     return expanded.value_or(std::u16string(text));
+  }
+
+  std::vector<std::u16string> Strings() override {
+    std::vector<std::u16string> strings;
+    wchar_t* block = GetEnvironmentStringsW();
+    if (block == nullptr) return strings;
+    // The block is a list of NUL-terminated entries ended by an empty one.
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+      strings.push_back(FromApi(entry));
+    }
+    FreeEnvironmentStringsW(block);
+    return strings;
   }
 };
 

@@ -249,6 +249,31 @@ class Win32FileSystem final : public FileSystem {
     if (!result) return LastErrorStatus(u"read long path", path);
     return *result;
   }
+
+  uint32_t DriveType(std::u16string_view root) override {
+    return GetDriveTypeW(Wide(root).c_str());
+  }
+
+  // The functions exist only where WOW64 does: looked up, never linked.
+  void SetRedirectionDisabled(bool disabled) override {
+    using Disable = BOOL(WINAPI*)(PVOID*);
+    using Revert = BOOL(WINAPI*)(PVOID);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return;
+    if (disabled) {
+      const auto disable = reinterpret_cast<Disable>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+      if (disable != nullptr) disable(&redirection_state_);
+    } else {
+      const auto revert = reinterpret_cast<Revert>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+      if (revert != nullptr) revert(redirection_state_);
+    }
+  }
+
+ private:
+  // One engine thread (the main one) switches redirection; the state it saved.
+  PVOID redirection_state_ = nullptr;
 };
 
 }  // namespace

@@ -172,6 +172,8 @@ TEST_F(StartupSequenceTest, GoodScriptRunsEveryStepInOrderAndRemovesTheSupportFo
                                  u"    </Variables>",
                                  u"    <CompileScript>",
                                  u"    </CompileScript>",
+                                 u"    <BootStrap>",
+                                 u"    </BootStrap>",
                                  u"    <kevo>",
                                  u"    </kevo>",
                                  u"    <ExitScript>",
