@@ -19,6 +19,7 @@
 #include "interpreter/interpreter.h"
 #include "platform/sandbox/sandbox_platform.h"
 #include "project_reader.h"
+#include "resident_memory.h"
 #include "script/script_parser.h"
 #include "script/script_text_writer.h"
 #include "script/variable_manager.h"
@@ -106,14 +107,6 @@ int64_t NativeLoop(int64_t iterations) {
   return sum;
 }
 
-long long PeakResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6) * 1024;
-  }
-  return 0;
-}
-
 // A copy of this program started to measure one loop runs it before main, prints its
 // peak and ends: "while:N" or "foreach:N".
 const bool measuring_child = [] {
@@ -122,20 +115,13 @@ const bool measuring_child = [] {
   const std::string text(work);
   const int64_t count = std::atoll(text.c_str() + text.find(':') + 1);
   RunScriptOnce(text.rfind("while", 0) == 0 ? WhileLoopScript(count) : ForEachScript(count));
-  std::printf("%lld\n", PeakResidentBytes());
+  std::printf("%lld\n", velkor::bench::PeakResidentBytes());
   std::fflush(stdout);
   _exit(0);
 }();
 
 double ChildPeakMB(const std::string& work) {
-  setenv(kMeasureVariable, work.c_str(), 1);
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  FILE* child = popen(("'" + self + "'").c_str(), "r");
-  unsetenv(kMeasureVariable);
-  long long peak = 0;
-  if (child == nullptr || std::fscanf(child, "%lld", &peak) != 1) peak = 0;
-  if (child != nullptr) pclose(child);
-  return static_cast<double>(peak) / 1e6;
+  return static_cast<double>(velkor::bench::ChildPeakBytes(kMeasureVariable, work)) / 1e6;
 }
 
 void Report(benchmark::State& state, uint64_t statements, double seconds) {

@@ -19,6 +19,7 @@
 
 #include "core/text.h"
 #include "platform/file_system.h"
+#include "resident_memory.h"
 #include "script/script_check.h"
 #include "script/script_loader.h"
 #include "script/script_text_writer.h"
@@ -198,15 +199,6 @@ void Run(Work work, std::u16string_view engine, std::u16string_view folder) {
 
 constexpr const char* kMeasureVariable = "VELKOR_SCRIPT_BENCH_MEASURE";
 
-// The process's own peak resident size in bytes (VmHWM: since its program started).
-long long PeakResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6) * 1024;
-  }
-  return 0;
-}
-
 // A process started to measure one piece of work runs it before main, prints its
 // peak and ends.
 const bool measuring_child = [] {
@@ -214,23 +206,17 @@ const bool measuring_child = [] {
   if (mode == nullptr) return false;
   Run(static_cast<Work>(std::atoi(mode)), U16(std::getenv("VELKOR_SCRIPT_BENCH_ENGINE")),
       U16(std::getenv("VELKOR_SCRIPT_BENCH_WORK")));
-  std::printf("%lld\n", PeakResidentBytes());
+  std::printf("%lld\n", velkor::bench::PeakResidentBytes());
   std::fflush(stdout);
   _exit(0);
 }();
 
 // Peak resident size of a fresh copy of this program doing `work`, in bytes.
 double ChildPeak(Work work) {
-  setenv(kMeasureVariable, std::to_string(static_cast<int>(work)).c_str(), 1);
   setenv("VELKOR_SCRIPT_BENCH_ENGINE", core::Utf16ToUtf8(Files().engine).c_str(), 1);
   setenv("VELKOR_SCRIPT_BENCH_WORK", core::Utf16ToUtf8(Files().work).c_str(), 1);
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  FILE* child = popen(("'" + self + "'").c_str(), "r");
-  unsetenv(kMeasureVariable);
-  long long peak = 0;
-  if (child == nullptr || std::fscanf(child, "%lld", &peak) != 1) peak = 0;
-  if (child != nullptr) pclose(child);
-  return static_cast<double>(peak);
+  return static_cast<double>(
+      velkor::bench::ChildPeakBytes(kMeasureVariable, std::to_string(static_cast<int>(work))));
 }
 
 // The peak memory of the work beyond that of the program doing nothing.

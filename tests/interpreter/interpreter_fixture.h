@@ -26,6 +26,8 @@ struct ScriptRunOptions {
   std::string project_settings;
   // Further project files (included scripts), by project path.
   std::map<std::string, std::string> project_files;
+  // Where the engine runs from; setup.res goes beside it, the trace stays on C:.
+  std::u16string engine_file = std::u16string(startup::testing::kEngineFile);
 };
 
 inline constexpr std::u16string_view kTraceFile = u"C:\\setup\\trace.log";
@@ -33,7 +35,8 @@ inline constexpr std::u16string_view kTraceFile = u"C:\\setup\\trace.log";
 class ScriptRun {
  public:
   explicit ScriptRun(const std::string& script, ScriptRunOptions options = {})
-      : options_(WithTrace(std::move(options))), machine_(options_.arguments, options_.profile) {
+      : options_(WithTrace(std::move(options))),
+        machine_(options_.arguments, options_.profile, options_.engine_file) {
     script_ = script;
   }
 
@@ -46,7 +49,8 @@ class ScriptRun {
     const build::Project project =
         build::testing::MemoryProject(script_, options_.project_files, options_.project_settings);
     machine_.PutEngine(build::CompileProject(project));
-    machine_.PutArchive(u"C:\\setup\\setup.res", {{"readme.txt", "support file"}});
+    machine_.PutArchive(machine_.engine_folder() + u"setup.res", {{"readme.txt", "support file"}});
+    machine_.files().CreateFolder(kTraceFile.substr(0, kTraceFile.find_last_of(u'\\')));
     run_.emplace(machine_);
     run_->engine().dialog_host = dialog_host_;
     return run_->Run();

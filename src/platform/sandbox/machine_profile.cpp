@@ -43,6 +43,7 @@ void ForEachField(Profile& p, Field&& field) {
   field("LONG_DATE_FORMAT", p.long_date_format);
   field("TIME_FORMAT", p.time_format);
   field("FIXED_CLOCK", p.fixed_clock);
+  field("REMOVABLE_DRIVES", p.removable_drives);
 }
 
 bool ParseValue(std::string_view text, std::u16string& out) {

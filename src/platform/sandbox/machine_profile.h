@@ -57,6 +57,9 @@ struct MachineProfile {
   std::u16string time_format = u"h:mm:ss tt";
   // When set, Now() always answers this ("FIXED_CLOCK=2024-03-15 14:30:05[.250]").
   std::optional<LocalTime> fixed_clock;
+  // The letters of the drives that report as removable media ("REMOVABLE_DRIVES=D,E");
+  // every other existing drive is a fixed disk.
+  std::u16string removable_drives;
 
   // Lines with names this version does not know, written back unchanged on save.
   std::vector<std::pair<std::string, std::string>> other_lines;

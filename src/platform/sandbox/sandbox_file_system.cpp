@@ -3,9 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <random>
 
+#include "core/case_mapping.h"
 #include "core/text.h"
 #include "platform/sandbox/file_errors.h"
 #include "platform/sandbox/host_files.h"
@@ -27,6 +30,29 @@ std::u16string HexText(uint32_t value) {
     value /= 16;
   } while (value != 0);
   return text;
+}
+
+// The drive letter of "X:" or "X:\"; nullopt for anything else.
+std::optional<char16_t> RootDriveLetter(std::u16string_view root) {
+  if (root.size() < 2 || root.size() > 3 || root[1] != u':') return std::nullopt;
+  if (root.size() == 3 && root[2] != u'\\' && root[2] != u'/') return std::nullopt;
+  const char16_t letter = core::UpperChar(root[0]);
+  if (letter < u'A' || letter > u'Z') return std::nullopt;
+  return letter;
+}
+
+// Whether the comma-separated letters ("D,E"; "D:" also reads as D) name the drive.
+bool ListsDrive(std::u16string_view letters, char16_t drive) {
+  size_t start = 0;
+  while (start <= letters.size()) {
+    const size_t comma = std::min(letters.find(u',', start), letters.size());
+    std::u16string_view item = letters.substr(start, comma - start);
+    while (!item.empty() && item.front() == u' ') item.remove_prefix(1);
+    while (!item.empty() && (item.back() == u' ' || item.back() == u':')) item.remove_suffix(1);
+    if (item.size() == 1 && core::UpperChar(item[0]) == drive) return true;
+    start = comma + 1;
+  }
+  return false;
 }
 
 }  // namespace
@@ -252,6 +278,16 @@ Result<std::u16string> SandboxFileSystem::LongPath(std::u16string_view path) {
   if (!entry.ok()) return entry.status();
   if (!entry->exists()) return NotFound(path, entry->mapped);
   return JoinNames(*entry, false);
+}
+
+uint32_t SandboxFileSystem::DriveType(std::u16string_view root) {
+  const std::optional<char16_t> drive = RootDriveLetter(root);
+  if (!drive) return drive_type::kNoRootFolder;
+  const bool removable = profile_.Read(
+      [&](const MachineProfile& p) { return ListsDrive(p.removable_drives, *drive); });
+  if (removable) return drive_type::kRemovable;
+  Result<EntryKind> kind = HostEntryKind(mapper_.DriveFolder(*drive));
+  return kind.ok() && *kind == EntryKind::kFolder ? drive_type::kFixed : drive_type::kNoRootFolder;
 }
 
 }  // namespace velkor::platform::sandbox

@@ -49,6 +49,10 @@ class SandboxFileSystem : public FileSystem {
   // Recorded only: the sandbox's engine is not a WOW64 process whose paths redirect.
   void SetRedirectionDisabled(bool disabled) override { redirection_disabled_ = disabled; }
   bool RedirectionDisabled() const { return redirection_disabled_; }
+  // A drive the profile lists as removable answers kRemovable even without its folder
+  // (a reader without its medium); another drive is fixed while its folder exists. Any
+  // path but a root ("X:\" or "X:") answers kNoRootFolder, as on Windows.
+  uint32_t DriveType(std::u16string_view root) override;
 
  private:
   bool redirection_disabled_ = false;

@@ -33,6 +33,7 @@ TEST(MachineProfileTest, TextRoundTripsEveryFact) {
   clock.milliseconds = 250;
   clock.day_of_week = 4;
   profile.fixed_clock = clock;
+  profile.removable_drives = u"D,E";
   profile.other_lines = {{"RUNNING_PROCESSES", "a.exe,b.exe"}};
 
   Result<MachineProfile> parsed = ParseProfile(ProfileText(profile));
@@ -43,6 +44,7 @@ TEST(MachineProfileTest, TextRoundTripsEveryFact) {
   ASSERT_TRUE(parsed->fixed_clock.has_value());
   EXPECT_EQ(parsed->fixed_clock->day_of_week, 4);  // computed, 2024-02-29 was a Thursday
   EXPECT_EQ(parsed->fixed_clock->milliseconds, 250);
+  EXPECT_EQ(parsed->removable_drives, u"D,E");
 }
 
 TEST(MachineProfileTest, ParsingIsLenientInFormAndStrictInValues) {

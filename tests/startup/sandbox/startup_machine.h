@@ -15,6 +15,7 @@
 
 #include "app/library_extractor.h"
 #include "archive_writer.h"
+#include "core/case_mapping.h"
 #include "core/text.h"
 #include "engine_file.h"
 #include "pe_stub.h"
@@ -41,18 +42,27 @@ struct ArchiveFile {
 
 class StartupMachine {
  public:
+  // `engine_file` may lie on another drive than C:; that drive's folder is created.
   explicit StartupMachine(std::vector<std::u16string> arguments,
-                          std::optional<platform::sandbox::MachineProfile> profile = {}) {
+                          std::optional<platform::sandbox::MachineProfile> profile = {},
+                          std::u16string engine_file = std::u16string(kEngineFile))
+      : engine_file_(std::move(engine_file)) {
     std::random_device random;
     host_ = std::filesystem::temp_directory_path() /
             ("velkor-startup-" + std::to_string(random()) + "-" + std::to_string(random()));
     platform::sandbox::SandboxOptions options;
     options.machine_folder = host_ / "machine";
-    options.engine_file = std::u16string(kEngineFile);
+    options.engine_file = engine_file_;
     options.arguments = std::move(arguments);
     options.initial_profile = std::move(profile);
     auto opened = platform::sandbox::OpenSandbox(options);
     if (opened.ok()) platform_ = std::move(opened).value();
+    if (ok() && !engine_file_.empty()) {
+      const char letter = static_cast<char>(core::LowerChar(engine_file_[0]));
+      std::error_code ignored;
+      std::filesystem::create_directories(options.machine_folder / (std::string("drive_") + letter),
+                                          ignored);
+    }
   }
   ~StartupMachine() {
     platform_.reset();
@@ -65,6 +75,11 @@ class StartupMachine {
   bool ok() const { return platform_ != nullptr; }
   platform::sandbox::SandboxPlatform& platform() { return *platform_; }
   platform::FileSystem& files() { return platform_->files(); }
+  const std::u16string& engine_file() const { return engine_file_; }
+  // With the trailing backslash.
+  std::u16string engine_folder() const {
+    return engine_file_.substr(0, engine_file_.find_last_of(u'\\') + 1);
+  }
 
   void Put(std::u16string_view path, std::string_view bytes) {
     const std::u16string text(path);
@@ -80,7 +95,7 @@ class StartupMachine {
   // The engine file: the stub image alone, or with the script appended.
   void PutEngine(const std::optional<script::CompiledScript>& script) {
     const std::string image = build::MakeStubImage();
-    Put(kEngineFile, script ? build::BuildEngineFile(image, *script) : image);
+    Put(engine_file_, script ? build::BuildEngineFile(image, *script) : image);
   }
   // A 7z archive at a Windows path of the machine.
   void PutArchive(std::u16string_view path, const std::vector<ArchiveFile>& content) {
@@ -94,6 +109,7 @@ class StartupMachine {
   }
 
  private:
+  std::u16string engine_file_;
   std::filesystem::path host_;
   std::unique_ptr<platform::sandbox::SandboxPlatform> platform_;
 };
