@@ -76,6 +76,38 @@ Terminate with Exit Code: 6
   EXPECT_EQ(run.Var8(u"LIB_RESULT"), "from lib");
 }
 
+TEST(ScriptFlowTest, IncludedScriptKeepsItsBlocksToItselfAndReturnsFromInsideOne) {
+  ScriptRunOptions options;
+  options.project_files["lib.vks"] = R"(
+If: LOG, 0, "", TRUE
+  Set Variable: LOG$KEVO$KEVO$FALSE, $LOG$ lib-if
+Else
+  Set Variable: LOG$KEVO$KEVO$FALSE, $LOG$ lib-else
+  While: LOG, 0, "", TRUE
+    Return from Include Script: early
+  Wend
+End
+Set Variable: LOG$KEVO$KEVO$FALSE, $LOG$ lib-end
+)";
+  ScriptRun run(R"(
+Set Variable: LOG$KEVO$KEVO$FALSE, ""
+If: LOG, 0, "", FALSE
+  Include Script: lib.vks, LIB_RESULT
+  Set Variable: LOG$KEVO$KEVO$FALSE, $LOG$ after-include
+Else
+  Set Variable: LOG$KEVO$KEVO$FALSE, $LOG$ main-else
+End
+Set Variable: LOG$KEVO$KEVO$FALSE, $LOG$ main-end
+)",
+                options);
+  ASSERT_TRUE(run.machine().ok());
+  EXPECT_EQ(run.Run().exit_code, 0u);
+  // The includer's If branch goes on after the return: its Else is skipped, and the
+  // loop the included script left open is gone with the included script's state.
+  EXPECT_EQ(run.Var8(u"LOG"), " lib-else after-include main-end");
+  EXPECT_EQ(run.Var8(u"LIB_RESULT"), "early");
+}
+
 TEST(ScriptFlowTest, RuntimeErrorShowsWhereItHappenedAndEndsTheScript) {
   ScriptRunOptions not_silent;
   not_silent.arguments.clear();
