@@ -121,6 +121,25 @@ Set Variable: SAID$KEVO$KEVO$FALSE, "say ""hi"""
 Evaluate Expression: $SAID$ = $SAID$, E3
 Get Environment: VELKOR_SURELY_UNSET_NAME, ENVIRONMENT
 Write to Text File: $OUT$, expressions: $E1$ $E2$ $E3$ environment=$ENVIRONMENT$, FALSE
+Get Temporary File: TMP
+Set Variable: TMPNAME$KEVO$KEVO$FALSE, $TMP$
+Extract Path: TMPNAME, 0
+Parse String: $TMPNAME$, 3, TMPPREFIX, TMPREST, 2, FALSE, FALSE
+Set Variable: TMPEXT$KEVO$KEVO$FALSE, $TMP$
+Extract Path: TMPEXT, 2
+Set Variable: SHORT$KEVO$KEVO$FALSE, C:\Program Files\Common Files
+Convert Path: SHORT, TRUE
+Set Variable: LONG$KEVO$KEVO$FALSE, $SHORT$
+Convert Path: LONG, FALSE
+Set Variable: SHORTFORM$KEVO$KEVO$FALSE, long
+If: SHORT, 1, ~, FALSE
+  Set Variable: SHORTFORM$KEVO$KEVO$FALSE, short
+End
+Set Variable: MISSING$KEVO$KEVO$FALSE, C:\no such folder
+Convert Path: MISSING, TRUE
+Get Environment: windir, WINDIR
+Convert Case: WINDIR, TRUE
+Write to Text File: $OUT$, system: temp=$TMPPREFIX$*.$TMPEXT$ $SHORTFORM$ long=$LONG$ missing=[$MISSING$] windir=$WINDIR$, FALSE
 Write to Text File: $OUT$, first line, TRUE
 Read from Text File: $OUT$, LINE1, EOF1
 Read from Text File: $OUT$, LINE2, EOF2
