@@ -8,6 +8,7 @@
 #include "core/truth.h"
 #include "interpreter/command_table.h"
 #include "interpreter/control_flow.h"
+#include "interpreter/plugin_commands.h"
 #include "interpreter/reserved_variables.h"
 #include "interpreter/statement.h"
 #include "script/script_check.h"
@@ -196,17 +197,6 @@ void Interpreter::RunStatement(size_t index) {
   } catch (const std::exception& error) {
     ReportRuntimeError(index, core::Utf8ToUtf16(error.what()));
   }
-}
-
-void Interpreter::RunPluginCommand(Statement& statement) {
-  // Calling a plug-in library comes with the worker threads; until then a plug-in
-  // command finds no library it can call and is skipped as a missing one is.
-  if (Silent()) return;
-  ShowMessage(
-      u"Unable to load plug-in library. Please rebuild your project and make sure all required "
-      u"plug-ins are installed.\r\rAction skipped",
-      platform::message_box::kOk | platform::message_box::kIconError, wizard_.current_window);
-  (void)statement;
 }
 
 void Interpreter::ReportRuntimeError(size_t index, std::u16string_view message) {

@@ -99,7 +99,6 @@ class Interpreter {
   void UpdateCancelState();
   void RefreshProgress();
   void RunStatement(size_t index);
-  void RunPluginCommand(class Statement& statement);
   void ReportRuntimeError(size_t index, std::u16string_view message);
   void ExitStep();
   bool SetupMediaRemoved();

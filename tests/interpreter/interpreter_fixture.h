@@ -28,6 +28,8 @@ struct ScriptRunOptions {
   std::map<std::string, std::string> project_files;
   // Where the engine runs from; setup.res goes beside it, the trace stays on C:.
   std::u16string engine_file = std::u16string(startup::testing::kEngineFile);
+  // The support folder's files (setup.res), by "/"-separated path.
+  std::vector<startup::testing::ArchiveFile> support_files = {{"readme.txt", "support file"}};
 };
 
 inline constexpr std::u16string_view kTraceFile = u"C:\\setup\\trace.log";
@@ -49,7 +51,7 @@ class ScriptRun {
     const build::Project project =
         build::testing::MemoryProject(script_, options_.project_files, options_.project_settings);
     machine_.PutEngine(build::CompileProject(project));
-    machine_.PutArchive(machine_.engine_folder() + u"setup.res", {{"readme.txt", "support file"}});
+    machine_.PutArchive(machine_.engine_folder() + u"setup.res", options_.support_files);
     machine_.files().CreateFolder(kTraceFile.substr(0, kTraceFile.find_last_of(u'\\')));
     run_.emplace(machine_);
     run_->engine().dialog_host = dialog_host_;

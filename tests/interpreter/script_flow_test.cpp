@@ -146,19 +146,28 @@ TEST(ScriptFlowTest, SingleInstanceMarkerStopsASecondRun) {
   EXPECT_EQ(run.Run(), (startup::EngineExit{0, true}));
 }
 
-TEST(ScriptFlowTest, MissingPluginLibraryIsSkippedWithAMessageUnlessSilent) {
-  for (const bool silent : {true, false}) {
+TEST(ScriptFlowTest, PluginLibraryIsLookedForInTheSupportFolder) {
+  struct Case {
+    const char* name;
+    bool silent;
+    bool library_shipped;
+    bool message;
+  };
+  for (const Case& c : {Case{"missing, silent", true, false, false},
+                        Case{"missing", false, false, true}, Case{"shipped", false, true, false}}) {
     ScriptRunOptions options;
     options.project_settings = "[plug-ins]\nSet Variable\n";
-    if (!silent) options.arguments.clear();
-    // The plug-in name shadows the built-in command of the same name.
-    ScriptRun run("Set Variable: X$KEVO$KEVO$FALSE, built-in\n", options);
+    if (!c.silent) options.arguments.clear();
+    if (c.library_shipped) options.support_files.push_back({"tools.dll", "library"});
+    // The plug-in name shadows the built-in command of the same name; parameter 2 names
+    // the library, of which only the file name counts.
+    ScriptRun run("Set Variable: X$KEVO$KEVO$FALSE, plugins\\tools.dll\n", options);
     ASSERT_TRUE(run.machine().ok());
-    EXPECT_EQ(run.Run().exit_code, 0u);
-    EXPECT_FALSE(run.Exists(u"X"));
+    EXPECT_EQ(run.Run().exit_code, 0u) << c.name;
+    EXPECT_FALSE(run.Exists(u"X")) << c.name;
     const auto boxes = run.message_boxes();
-    ASSERT_EQ(boxes.size(), silent ? 0u : 1u);
-    if (!silent) {
+    ASSERT_EQ(boxes.size(), c.message ? 1u : 0u) << c.name;
+    if (c.message) {
       EXPECT_EQ(core::Utf16ToUtf8(boxes[0].text),
                 "Unable to load plug-in library. Please rebuild your project and make sure all "
                 "required plug-ins are installed.\r\rAction skipped");
