@@ -140,6 +140,12 @@ Convert Path: MISSING, TRUE
 Get Environment: windir, WINDIR
 Convert Case: WINDIR, TRUE
 Write to Text File: $OUT$, system: temp=$TMPPREFIX$*.$TMPEXT$ $SHORTFORM$ long=$LONG$ missing=[$MISSING$] windir=$WINDIR$, FALSE
+Set Variable: SAME_SETUPPATH$KEVO$KEVO$FALSE, FALSE
+If: SETUPPATH, 0, $EXEDIR$, FALSE
+  Set Variable: SAME_SETUPPATH$KEVO$KEVO$FALSE, TRUE
+End
+Parse String: $ENGINECACHE$, 39, CACHEROOT, CACHEFOLDER, 3, FALSE, FALSE
+Write to Text File: $OUT$, reserved: $PRODUCTCODE$ $REVISIONCODE$ title=$TITLE$ version=$VERSION$ company=$COMPANY$ cache=$CACHEFOLDER$ setuppath=$SAME_SETUPPATH$ silent=$SILENT$ allusers=$ALLUSERS$ maintenance=$MAINTENANCE$ upgrade=$NEEDSUPGRADE$ newinstance=$NEWINSTANCE$ wizard=$WIZARD$ fx=$FX$/$FXGROUND$/$FXTIME$ abort=$ABORT$ timeout=$KEVO_TIMEOUT$ native=$NATIVE_ENGINE$/$NATIVE_ERROR$, FALSE
 Write to Text File: $OUT$, first line, TRUE
 Read from Text File: $OUT$, LINE1, EOF1
 Read from Text File: $OUT$, LINE2, EOF2

@@ -50,7 +50,7 @@ TEST(WorkerWaitTest, CancelStopsTheWorkerAndAbortOnErrorDecidesTheRest) {
       ui.RequestCancel();
     });
     const WorkerWaitEnd end =
-        RunWorker(direct.run(), UntilTerminated(variables), u"Cancel at Run-Program Time");
+        RunWorker(direct.run(), UntilTerminated(variables), cancel_tag::kRunProgram);
     user.join();
     EXPECT_EQ(end, abort_on_error ? WorkerWaitEnd::kScriptEnded : WorkerWaitEnd::kCancelled);
     EXPECT_EQ(direct.run().ScriptEnded(), abort_on_error);
