@@ -87,7 +87,7 @@ RunResult RunScriptOnce(const std::string& script_text) {
     engine.values.silent = true;
     variables.SetSilent(true);
     interpreter::SilentDialogHost dialogs;
-    interpreter::Interpreter run(tables, u"", engine, dialogs);
+    interpreter::Interpreter run(tables, engine, dialogs);
     run.Run();
     result.statements = run.executed_statements();
     result.sum = variables.GetVariable(u"SUM");
@@ -130,16 +130,19 @@ void Report(benchmark::State& state, uint64_t statements, double seconds) {
   state.counters["ns_per_statement"] = seconds * 1e9 / static_cast<double>(statements);
 }
 
+// Runs the script once and gives the wall time in seconds.
+double TimedRun(const std::string& script, RunResult& result) {
+  const auto start = std::chrono::steady_clock::now();
+  result = RunScriptOnce(script);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 void BM_InterpreterWhileLoop(benchmark::State& state) {
   const int64_t iterations = state.range(0);
   const std::string script = WhileLoopScript(iterations);
   RunResult result;
   double seconds = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    result = RunScriptOnce(script);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
+  for (auto _ : state) seconds = TimedRun(script, result);
   Report(state, result.statements, seconds);
   // The same arithmetic natively, per loop iteration and per script statement.
   const auto start = std::chrono::steady_clock::now();
@@ -157,11 +160,7 @@ void BM_InterpreterForEach(benchmark::State& state) {
   const std::string script = ForEachScript(state.range(0));
   RunResult result;
   double seconds = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    result = RunScriptOnce(script);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
+  for (auto _ : state) seconds = TimedRun(script, result);
   Report(state, result.statements, seconds);
   state.counters["peak_MB_10k"] = ChildPeakMB("foreach:10000");
   state.counters["peak_MB_100k"] = ChildPeakMB("foreach:100000");

@@ -163,4 +163,19 @@ std::u16string DecodeTextFile(std::string_view bytes) {
   return Utf8ToUtf16(bytes);
 }
 
+std::vector<std::u16string> TextLines(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  size_t from = 0;
+  while (from < text.size()) {
+    const size_t end = text.find_first_of(u"\r\n", from);
+    if (end == std::u16string_view::npos) {
+      lines.emplace_back(text.substr(from));
+      break;
+    }
+    lines.emplace_back(text.substr(from, end - from));
+    from = end + (text.substr(end, 2) == u"\r\n" ? 2 : 1);
+  }
+  return lines;
+}
+
 }  // namespace velkor::core

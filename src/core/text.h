@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velkor::core {
 
@@ -24,6 +25,10 @@ std::u16string FromUtf16LeBytes(std::string_view bytes);
 // Reads a text file's bytes: UTF-8 with an optional byte-order mark, or UTF-16LE when
 // it starts with the UTF-16LE byte-order mark.
 std::u16string DecodeTextFile(std::string_view bytes);
+
+// The lines of a text: CR LF, LF and a lone CR each end a line; a line end at the very
+// end starts no further line, so an empty text has no lines.
+std::vector<std::u16string> TextLines(std::u16string_view text);
 
 // Shorthand for literals in code that mixes narrow constants with engine text.
 inline std::u16string U16(std::string_view ascii_or_utf8) {

@@ -125,7 +125,7 @@ void RunPendingSkip(Interpreter& run) {
       run.set_cursor(hit->index + 1);
       break;
     case BranchStop::kElseIf:
-      block.landed_on_end = true;
+      block.landed_on_else_if = true;
       run.set_cursor(hit->index);
       break;
     case BranchStop::kEnd:

@@ -8,7 +8,7 @@ class Interpreter;
 
 // Carries out the pending skip of the block state and clears it. A skip to "Else" lets
 // the else branch run; a skip to "Else If" makes it the next statement, marked as
-// reached by a skip (landed_on_end); a skip to "End" makes the "End" the next statement.
+// reached by a skip (landed_on_else_if); a skip to "End" makes the "End" the next statement.
 void RunPendingSkip(Interpreter& run);
 
 // While wizard navigation is on: moves the cursor to the next "Display Dialog" in the

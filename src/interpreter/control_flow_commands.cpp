@@ -54,7 +54,7 @@ void DiscardForEach(Interpreter& run, std::vector<ForEachEntry>::iterator entry)
 
 void If(Statement& statement) {
   BlockState& block = statement.run().block();
-  block.landed_on_end = false;
+  block.landed_on_else_if = false;
   if (!EvaluateCondition(statement)) block.skip_to_next_branch = true;
 }
 
@@ -62,26 +62,26 @@ void If(Statement& statement) {
 // the block is skipped.
 void ElseIf(Statement& statement) {
   BlockState& block = statement.run().block();
-  if (!block.landed_on_end) {
+  if (!block.landed_on_else_if) {
     block.skip_to_end = true;
     return;
   }
-  block.landed_on_end = false;
+  block.landed_on_else_if = false;
   if (!EvaluateCondition(statement)) block.skip_to_next_branch = true;
 }
 
 // A skip to "Else" continues after it, so running "Else" means a branch ran before it.
 void Else(Statement& statement) {
   BlockState& block = statement.run().block();
-  if (block.landed_on_end) {
-    block.landed_on_end = false;
+  if (block.landed_on_else_if) {
+    block.landed_on_else_if = false;
     return;
   }
   block.skip_to_end = true;
 }
 
 void End(Statement& statement) {
-  statement.run().block().landed_on_end = false;
+  statement.run().block().landed_on_else_if = false;
 }
 
 void While(Statement& statement) {

@@ -13,7 +13,7 @@
 #include "interpreter/statement.h"
 #include "script/script_check.h"
 #include "script/script_error.h"
-#include "startup/support_folder.h"
+#include "startup/final_steps.h"
 
 namespace velkor::interpreter {
 namespace {
@@ -34,12 +34,9 @@ std::u16string FileNameWithoutExtension(std::u16string_view path) {
 
 }  // namespace
 
-Interpreter::Interpreter(script::ScriptTables& script, std::u16string setup_package_path,
-                         startup::EngineState& engine, DialogHost& dialogs)
-    : script_(script),
-      setup_package_path_(std::move(setup_package_path)),
-      engine_(engine),
-      dialogs_(dialogs) {}
+Interpreter::Interpreter(script::ScriptTables& script, startup::EngineState& engine,
+                         DialogHost& dialogs)
+    : script_(script), engine_(engine), dialogs_(dialogs) {}
 
 RunScriptEnd Interpreter::Run() {
   if (!RunPhasesBeforeMainLoop()) {
@@ -234,19 +231,8 @@ bool Interpreter::SetupMediaRemoved() {
 }
 
 void Interpreter::FinishAfterMediaRemoval() {
-  startup::RunTrace& trace = engine_.trace;
-  trace.WriteTrace(u"  </RunScript>");
-  trace.WriteTrace(u"  <Free>");
-  trace.WriteTrace(u"  </Free>");
-  trace.WriteTrace(u"  <CachedSupportDir>");
-  const std::u16string& support_folder = engine_.values.support_folder;
-  if (!support_folder.empty() && platform().files().FolderExists(support_folder)) {
-    startup::DeleteFolderTree(platform().files(), support_folder);
-  }
-  trace.WriteTrace(u"  </CachedSupportDir>");
-  trace.WriteTrace(u"  <RemovableMediaPrematureEject>");
-  trace.WriteTrace(u"  </RemovableMediaPrematureEject>");
-  trace.WriteTrace(u"</Velkor>");
+  engine_.trace.WriteTrace(u"  </RunScript>");
+  startup::TakeFinalSteps(engine_, startup::RunEnding::kRemovableMediaRemoved);
 }
 
 std::optional<size_t> Interpreter::FindLabel(std::u16string_view name) const {

@@ -23,8 +23,7 @@ namespace velkor::interpreter {
 class Interpreter {
  public:
   // Everything must outlive the run.
-  Interpreter(script::ScriptTables& script, std::u16string setup_package_path,
-              startup::EngineState& engine, DialogHost& dialogs);
+  Interpreter(script::ScriptTables& script, startup::EngineState& engine, DialogHost& dialogs);
   Interpreter(const Interpreter&) = delete;
   Interpreter& operator=(const Interpreter&) = delete;
 
@@ -36,7 +35,6 @@ class Interpreter {
   script::ScriptTables& script() const { return script_; }
   const script::StatementTable& statements() const { return script_.statements(); }
   DialogHost& dialogs() const { return dialogs_; }
-  const std::u16string& setup_package_path() const { return setup_package_path_; }
 
   // The index of the next statement to fetch; the current one is at cursor - 1.
   size_t cursor() const { return cursor_; }
@@ -54,13 +52,13 @@ class Interpreter {
   uint64_t executed_statements() const { return executed_statements_; }
 
   // Ends the main script after the current statement (the exit sequence follows).
-  void EndScript() { end_ = ScriptEnd::kExitSequence; }
-  bool ScriptEnded() const { return end_ != ScriptEnd::kRunning; }
+  void EndScript() { script_ended_ = true; }
+  bool ScriptEnded() const { return script_ended_; }
   void set_exit_code(uint32_t code) { engine_.values.exit_code = code; }
 
   // The label's statement index; nullopt for an unknown label (name any case).
   std::optional<size_t> FindLabel(std::u16string_view name) const;
-  // Clears the pending skip, the open branches and the wizard state ("GoTo Label").
+  // Clears the pending skip and the wizard navigation ("GoTo Label").
   void ResetBlockState();
 
   // Processes every pending window message now (long scans call it).
@@ -105,13 +103,12 @@ class Interpreter {
   void FinishAfterMediaRemoval();
 
   script::ScriptTables& script_;
-  std::u16string setup_package_path_;
   startup::EngineState& engine_;
   DialogHost& dialogs_;
 
   size_t cursor_ = 0;
   uint64_t executed_statements_ = 0;
-  ScriptEnd end_ = ScriptEnd::kRunning;
+  bool script_ended_ = false;
   BlockState block_;
   LoopState loops_;
   WizardState wizard_;

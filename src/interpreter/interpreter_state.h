@@ -13,14 +13,12 @@ namespace velkor::interpreter {
 
 // The conditional-block state; a pending skip is carried out before the next fetch.
 struct BlockState {
-  int32_t open_branches = 0;
   bool skip_to_next_branch = false;
   bool skip_to_end = false;
   // The skip stopped at an "Else If", fetched next: it is tested like an "If" instead of
   // ending the block.
-  bool landed_on_end = false;
+  bool landed_on_else_if = false;
   bool wizard_navigation = false;
-  bool wizard_exit = false;
 };
 
 // Loop kinds as the loop stack names them.
@@ -43,9 +41,7 @@ struct LoopState {
 };
 
 struct WizardState {
-  int direction = 0;  // +1 next, -1 back, 0 leave
-  int dialog_ordinal = 0;
-  std::vector<size_t> dialog_positions;
+  int direction = 0;                 // +1 next, -1 back, 0 leave
   std::u16string last_shown_dialog;  // dialog key: statement index in decimal
   std::u16string dialog_to_unbind;   // a modal dialog still bound, or empty
   platform::WindowHandle current_window = 0;
@@ -68,16 +64,6 @@ struct ProgressState {
   int64_t position = 0;
   bool changed = true;  // the first statement always shows it
 };
-
-// How the script ended, when a command ended it.
-enum class ScriptEnd {
-  kRunning,
-  kExitSequence,  // "Terminate Install", the end of the script, a runtime error
-};
-
-}  // namespace velkor::interpreter
-
-namespace velkor::interpreter {
 
 // The generator of "Mathematics" 13 to 15: 32-bit multiplier, increment and seed.
 struct RandomGeneratorState {

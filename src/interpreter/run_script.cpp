@@ -4,11 +4,10 @@
 
 namespace velkor::interpreter {
 
-RunScriptEnd RunScript(script::ScriptTables& script, const std::u16string& setup_package_path,
-                       startup::EngineState& engine) {
+RunScriptEnd RunScript(script::ScriptTables& script, startup::EngineState& engine) {
   SilentDialogHost silent_host;
   DialogHost& dialogs = engine.dialog_host != nullptr ? *engine.dialog_host : silent_host;
-  Interpreter run(script, setup_package_path, engine, dialogs);
+  Interpreter run(script, engine, dialogs);
   return run.Run();
 }
 

@@ -21,10 +21,9 @@ enum class RunScriptEnd {
 
 inline constexpr uint32_t kCheckFailedExitCode = 314;
 
-// `setup_package_path` is the engine's package in the support folder (MSIFILE). The
-// script tables are read and, by the check and the change commands, marked; the
-// variable store is reset by the check.
-RunScriptEnd RunScript(script::ScriptTables& script, const std::u16string& setup_package_path,
-                       startup::EngineState& engine);
+// The setup package (MSIFILE, the engine's package in the support folder) is
+// engine.values.setup_package_path. The script tables are read and, by the check and
+// the change commands, marked; the variable store is reset by the check.
+RunScriptEnd RunScript(script::ScriptTables& script, startup::EngineState& engine);
 
 }  // namespace velkor::interpreter

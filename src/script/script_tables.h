@@ -132,6 +132,8 @@ class ScriptTables {
   std::u16string StatementParam(size_t index, int32_t n) const;
   // Later tables are searched after the loaded one.
   void AddParameterTable(IndexedLines table);
+  // The parameter table the script was loaded with ("$" lines already restored).
+  const IndexedLines& LoadedParameters() const { return parameter_tables_.front(); }
 
   const std::u16string& ProductCode() const { return data_.product_code; }
   const std::u16string& ProductTitle() const { return data_.product_title; }

@@ -18,23 +18,6 @@ namespace {
 constexpr std::u16string_view kInstanceFile = u"instance.dat";
 constexpr int32_t kCacheDataBuildMode = 2;
 
-std::vector<std::u16string> TextLines(std::u16string_view text) {
-  std::vector<std::u16string> lines;
-  std::u16string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      lines.push_back(std::move(line));
-      line.clear();
-    } else {
-      line.push_back(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
-}
-
 // Product code, revision code and title from "instance.dat". A line that is missing or
 // empty keeps the built-in value: an empty product code would name no registration.
 bool ReadInstanceFile(platform::FileSystem& files, std::u16string_view engine_folder,
@@ -43,7 +26,7 @@ bool ReadInstanceFile(platform::FileSystem& files, std::u16string_view engine_fo
   if (!files.FileExists(path)) return false;
   auto bytes = files.ReadFile(path);
   if (!bytes.ok()) return true;
-  const std::vector<std::u16string> lines = TextLines(core::DecodeTextFile(*bytes));
+  const std::vector<std::u16string> lines = core::TextLines(core::DecodeTextFile(*bytes));
   std::u16string* const fields[] = {&identity.product_code, &identity.revision_code,
                                     &identity.title};
   for (size_t i = 0; i < std::size(fields) && i < lines.size(); ++i) {
@@ -52,19 +35,14 @@ bool ReadInstanceFile(platform::FileSystem& files, std::u16string_view engine_fo
   return true;
 }
 
-std::u16string ShellFolderOrEmpty(platform::SystemInfo& system, int csidl) {
-  auto folder = system.ShellFolder(csidl);
-  return folder.ok() ? std::u16string(*folder) : std::u16string();
-}
-
 // The program files folder for administrators and on Windows 9x, else the user's
 // profile folder (the parent of the documents folder); with a trailing backslash.
 std::u16string DefaultTargetRoot(platform::SystemInfo& system) {
   namespace sf = platform::shell_folder;
   if (IsWindows9x(system) || AdministratorTest(system)) {
-    return core::WithTrailingBackslash(ShellFolderOrEmpty(system, sf::kProgramFiles));
+    return KnownShellFolder(system, sf::kProgramFiles);
   }
-  return core::ParentFolder(ShellFolderOrEmpty(system, sf::kPersonal));
+  return core::ParentFolder(KnownShellFolder(system, sf::kPersonal));
 }
 
 // The installation the bootstrap found, as the later steps need it.
@@ -188,8 +166,7 @@ std::u16string OldDataFile(platform::FileSystem& files, const std::u16string& ol
   if (candidates.size() == 1) return old_folder + candidates.front();
   for (const std::u16string& name : candidates) {
     const std::u16string stem = old_folder + name.substr(0, name.size() - 4);
-    if (files.FileExists(stem + u".exe") && files.FileExists(stem + u".res") &&
-        files.FileExists(stem + u".par")) {
+    if (CacheSetFilesExist(files, stem)) {
       if (files.FileExists(stem + u".lnk")) services.LoadShortcutList(stem + u".lnk");
       return old_folder + name;
     }

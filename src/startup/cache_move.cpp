@@ -28,8 +28,8 @@ std::vector<std::u16string> MissingFolders(platform::FileSystem& files,
 // can be removed in that order.
 bool CreateFolderChain(platform::FileSystem& files, std::u16string_view folder,
                        std::vector<std::u16string>& created) {
-  const std::vector<std::u16string> missing = MissingFolders(files, folder);
   if (core::WithoutTrailingBackslash(folder).empty()) return false;
+  const std::vector<std::u16string> missing = MissingFolders(files, folder);
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     if (!files.CreateFolder(*it)) return false;
     created.insert(created.begin(), *it);

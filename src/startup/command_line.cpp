@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/case_mapping.h"
+#include "core/path_text.h"
 
 namespace velkor::startup {
 namespace {
@@ -63,11 +64,8 @@ CommandLineSwitches ParseSwitches(const std::vector<std::u16string>& arguments) 
   switches.group_policy_path = ValueSwitch(arguments, u"/g=", u"").value_or(u"");
   switches.self_extractor_path = ValueSwitch(arguments, u"/m=", u"").value_or(u"");
   switches.log_path = ValueSwitch(arguments, u"/l=", u"-l=").value_or(u"");
-  switches.installed_setup_override = ValueSwitch(arguments, u"/p=", u"-p=").value_or(u"");
-  if (!switches.installed_setup_override.empty() &&
-      switches.installed_setup_override.back() != u'\\') {
-    switches.installed_setup_override.push_back(u'\\');
-  }
+  switches.installed_setup_override =
+      core::WithTrailingBackslash(ValueSwitch(arguments, u"/p=", u"-p=").value_or(u""));
   CollectVariables(arguments, u'=', switches.equals_variables);
   CollectVariables(arguments, u':', switches.colon_variables);
   return switches;

@@ -16,13 +16,6 @@ std::u16string IdentCacheKeyOf(std::u16string_view product_code) {
   return std::u16string(kIdentCacheKey) + std::u16string(product_code);
 }
 
-// The shell folder with a trailing backslash; empty when the system knows none.
-std::u16string KnownShellFolder(platform::SystemInfo& system, int csidl) {
-  auto folder = system.ShellFolder(csidl);
-  if (!folder.ok() || folder->empty()) return {};
-  return core::WithTrailingBackslash(*folder);
-}
-
 // The registered cache folder that may give the root: HKLM when its key can be read
 // and its folder exists, else HKCU.
 std::optional<std::u16string> RegisteredRootCandidate(platform::Platform& platform,
@@ -60,6 +53,12 @@ std::u16string DefaultRoot(platform::SystemInfo& system, bool all_users) {
 }
 
 }  // namespace
+
+std::u16string KnownShellFolder(platform::SystemInfo& system, int csidl) {
+  auto folder = system.ShellFolder(csidl);
+  if (!folder.ok() || folder->empty()) return {};
+  return core::WithTrailingBackslash(*folder);
+}
 
 std::optional<std::u16string> RegisteredCacheFolder(platform::Registry& registry,
                                                     platform::RegistryRoot root,
@@ -116,13 +115,17 @@ std::u16string FindCacheSet(platform::FileSystem& files, std::u16string_view fol
   if (!listing.ok()) return {};
   for (const platform::FoundFile& entry : *listing) {
     if (entry.is_folder() || !core::EndsWithIgnoreCase(entry.name, u".dat")) continue;
-    const std::u16string stem = base + entry.name.substr(0, entry.name.size() - 4);
-    if (files.FileExists(stem + u".exe") && files.FileExists(stem + u".res") &&
-        files.FileExists(stem + u".par")) {
+    if (CacheSetFilesExist(files, base + entry.name.substr(0, entry.name.size() - 4))) {
       return base + entry.name;
     }
   }
   return {};
+}
+
+bool CacheSetFilesExist(platform::FileSystem& files, std::u16string_view stem) {
+  const std::u16string base(stem);
+  return files.FileExists(base + u".exe") && files.FileExists(base + u".res") &&
+         files.FileExists(base + u".par");
 }
 
 bool NativeLogSetExists(platform::FileSystem& files, std::u16string_view log_base) {

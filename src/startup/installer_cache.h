@@ -21,6 +21,9 @@ namespace velkor::startup {
 inline constexpr std::u16string_view kIdentCacheKey = u"SOFTWARE\\Tarnwick\\Velkor\\Ident.Cache\\";
 inline constexpr std::u16string_view kOverrideCacheVariable = u"OVERRIDECACHE";
 
+// The shell folder with a trailing backslash; empty when the system knows none.
+std::u16string KnownShellFolder(platform::SystemInfo& system, int csidl);
+
 // The default value of the product's Ident.Cache key under one hive, as stored;
 // nullopt when the key or the value cannot be read.
 std::optional<std::u16string> RegisteredCacheFolder(platform::Registry& registry,
@@ -56,6 +59,9 @@ std::u16string CacheFolder(platform::Platform& platform, const script::Variables
 // ".exe", ".res" and ".par". The path of the first such data file in the folder's
 // listing, or empty.
 std::u16string FindCacheSet(platform::FileSystem& files, std::u16string_view folder);
+
+// The ".exe", ".res" and ".par" files of a cache set's stem (its folder + X) all exist.
+bool CacheSetFilesExist(platform::FileSystem& files, std::u16string_view stem);
 
 // The four native log files of a log base (a folder + the product code) all exist.
 bool NativeLogSetExists(platform::FileSystem& files, std::u16string_view log_base);

@@ -8,24 +8,9 @@
 namespace velkor::startup {
 namespace {
 
-// The lines of a UTF-8 text file: CR LF, LF or CR end a line; a final line end does not
-// start another line.
+// The lines of a UTF-8 text file (a byte-order mark is passed over).
 std::vector<std::u16string> TextLines(std::string_view bytes) {
-  const std::u16string text = core::DecodeTextFile(bytes);
-  std::vector<std::u16string> lines;
-  std::u16string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      lines.push_back(std::move(line));
-      line.clear();
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      line.push_back(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
+  return core::TextLines(core::DecodeTextFile(bytes));
 }
 
 std::u16string LineOrEmpty(const std::vector<std::u16string>& lines, size_t index) {

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "core/decimal.h"
+#include "core/path_text.h"
 #include "core/text.h"
 #include "interpreter/run_script.h"
 #include "platform/registry.h"
 #include "script/script_error.h"
 #include "script/script_loader.h"
 #include "startup/command_line.h"
+#include "startup/final_steps.h"
 #include "startup/loading_windows.h"
 #include "startup/message_caption.h"
 #include "startup/out_of_process_extract.h"
@@ -36,21 +38,6 @@ struct StartupError {
   std::u16string text;
 };
 
-std::u16string FolderOf(const std::u16string& path) {
-  const size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
-}
-
-std::u16string FileNameOf(const std::u16string& path) {
-  const size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
-std::u16string WithoutExtension(const std::u16string& file_name) {
-  const size_t dot = file_name.rfind(u'.');
-  return dot == std::u16string::npos ? file_name : file_name.substr(0, dot);
-}
-
 class SetupRun {
  public:
   SetupRun(EngineState& engine, const StartupServices& services)
@@ -74,7 +61,6 @@ class SetupRun {
   void CopyPackages();             // step 12
   void PreloadDialogs();           // step 14
   bool RunInterpreter();           // step 16; false when the process must end at once
-  void RemoveSupportFolder();      // step 18
 
   void ReportRuntimeError(const std::u16string& text);
   [[noreturn]] void Abort(uint32_t exit_code, const std::u16string& message);
@@ -90,10 +76,10 @@ class SetupRun {
 };
 
 EngineExit SetupRun::Run() {
-  bool returned = true;
+  std::optional<std::u16string> error;
   try {
     values_.engine_path = platform_.process().EngineFilePath();
-    values_.engine_file_name = FileNameOf(values_.engine_path);
+    values_.engine_file_name = core::FileNameOfPath(values_.engine_path);
     RegisterHostApplication();
     ComputeFolders();
     AttachedLanguageFile(platform_.files(), values_.engine_folder, values_.work_folder,
@@ -108,25 +94,21 @@ EngineExit SetupRun::Run() {
     PreloadDialogs();
     loading_.Close();
     Trace(u"  </SetupSplash>");
-    returned = RunInterpreter();
-    if (returned) {
-      Trace(u"  <Free>");
-      script_.reset();
-      Trace(u"  </Free>");
-    }
+    // The interpreter took the final steps itself when it ended the process.
+    if (!RunInterpreter()) return {values_.exit_code, true};
   } catch (const StartupAbort& abort) {
     return {abort.exit_code, true};
-  } catch (const StartupError& error) {
-    ReportRuntimeError(error.text);
-  } catch (const script::ScriptError& error) {
-    ReportRuntimeError(error.message());
-  } catch (const std::exception& error) {
-    ReportRuntimeError(core::Utf8ToUtf16(error.what()));
+  } catch (const StartupError& startup_error) {
+    error = startup_error.text;
+  } catch (const script::ScriptError& script_error) {
+    error = script_error.message();
+  } catch (const std::exception& other_error) {
+    error = core::Utf8ToUtf16(other_error.what());
   }
-  if (!returned) return {values_.exit_code, true};
+  if (error) ReportRuntimeError(*error);
 
   script_.reset();
-  RemoveSupportFolder();
+  TakeFinalSteps(engine_, error ? RunEnding::kFailed : RunEnding::kReturned);  // step 18
   if (values_.second_instance) return {0, true};
   return {values_.exit_code, false};
 }
@@ -153,8 +135,8 @@ void SetupRun::RegisterHostApplication() {
 }
 
 void SetupRun::ComputeFolders() {
-  values_.engine_folder = FolderOf(values_.engine_path);
-  values_.base_name = WithoutExtension(values_.engine_file_name);
+  values_.engine_folder = core::FolderOfPath(values_.engine_path);
+  values_.base_name = core::BaseNameOfPath(values_.engine_file_name);
   (void)platform_.files().CreateFolder(values_.work_folder);
 }
 
@@ -271,20 +253,10 @@ void SetupRun::PreloadDialogs() {
 
 bool SetupRun::RunInterpreter() {
   Trace(u"  <RunScript>");
-  const interpreter::RunScriptEnd end =
-      interpreter::RunScript(*script_, values_.setup_package_path, engine_);
+  const interpreter::RunScriptEnd end = interpreter::RunScript(*script_, engine_);
   if (end == interpreter::RunScriptEnd::kProcessEnded) return false;
   Trace(u"  </RunScript>");
   return true;
-}
-
-void SetupRun::RemoveSupportFolder() {
-  Trace(u"  <CachedSupportDir>");
-  if (!values_.support_folder.empty() && platform_.files().FolderExists(values_.support_folder)) {
-    DeleteFolderTree(platform_.files(), values_.support_folder);
-  }
-  Trace(u"  </CachedSupportDir>");
-  Trace(u"</Velkor>");
 }
 
 void SetupRun::ReportRuntimeError(const std::u16string& text) {

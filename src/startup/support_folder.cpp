@@ -3,15 +3,10 @@
 #include <cstdint>
 
 #include "core/decimal.h"
+#include "core/path_text.h"
 
 namespace velkor::startup {
 namespace {
-
-std::u16string WithBackslash(std::u16string_view folder) {
-  std::u16string result(folder);
-  if (result.empty() || result.back() != u'\\') result.push_back(u'\\');
-  return result;
-}
 
 void DeleteFileForced(platform::FileSystem& files, const std::u16string& path) {
   if (files.DeleteFile(path)) return;
@@ -36,7 +31,7 @@ void DeleteContents(platform::FileSystem& files, const std::u16string& folder) {
 }  // namespace
 
 std::u16string FindSupportFolder(platform::FileSystem& files, std::u16string_view work_folder) {
-  const std::u16string base = WithBackslash(work_folder) + u"vex";
+  const std::u16string base = core::WithTrailingBackslash(work_folder) + u"vex";
   for (uint32_t n = 1;; ++n) {
     const std::u16string candidate = base + core::DecimalText(n);
     if (files.FolderExists(candidate) || files.FileExists(candidate)) continue;
@@ -45,11 +40,12 @@ std::u16string FindSupportFolder(platform::FileSystem& files, std::u16string_vie
 }
 
 void DeleteFolderTree(platform::FileSystem& files, std::u16string_view folder) {
-  const std::u16string root = WithBackslash(folder);
+  const std::u16string_view without_backslash = core::WithoutTrailingBackslash(folder);
+  // An empty folder text must never turn into the root of the current drive.
+  if (without_backslash.empty()) return;
+  const std::u16string root = std::u16string(without_backslash) + u"\\";
   for (int pass = 0; pass < 3; ++pass) DeleteContents(files, root);
-  std::u16string without_backslash = root;
-  without_backslash.pop_back();
-  (void)files.RemoveFolder(without_backslash);
+  (void)files.RemoveFolder(std::u16string(without_backslash));
 }
 
 }  // namespace velkor::startup

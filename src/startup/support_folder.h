@@ -16,7 +16,7 @@ std::u16string FindSupportFolder(platform::FileSystem& files, std::u16string_vie
 // Deletes everything below the folder in three passes, each removing what earlier passes
 // could not (a file still in use by a process that is ending), then removes the folder.
 // Read-only files are made writable first. Failures are ignored: what cannot be removed
-// stays.
+// stays. An empty folder text deletes nothing.
 void DeleteFolderTree(platform::FileSystem& files, std::u16string_view folder);
 
 }  // namespace velkor::startup

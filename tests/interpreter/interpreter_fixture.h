@@ -91,7 +91,7 @@ class DirectRun {
         tables_(Tables(script)),
         variables_(store_),
         engine_(machine_.platform(), variables_),
-        run_(tables_, u"", engine_, dialogs_) {}
+        run_(tables_, engine_, dialogs_) {}
 
   startup::testing::StartupMachine& machine() { return machine_; }
   platform::sandbox::SandboxPlatform& platform() { return machine_.platform(); }

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "build_error.h"
 #include "core/text.h"
+#include "host_file.h"
 #include "temp_folder.h"
 
 namespace velkor::build {
@@ -21,19 +21,10 @@ void WriteOutputFile(const OutputFile& file, const ProjectSource& source, const 
   if (ec)
     throw BuildError(target.parent_path().string() + ": cannot create folder: " + ec.message());
   if (!file.bytes) return source.CopyTo(file.source, target);
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out.write(file.bytes->data(), std::streamsize(file.bytes->size())))
-    throw BuildError(target.string() + ": cannot write");
+  WriteHostFile(target, *file.bytes);
 }
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 int RunProcess(const std::vector<std::string>& arguments, const fs::path& folder,
                const fs::path& log) {
@@ -66,7 +57,8 @@ void RunSevenZip(const std::vector<std::string>& arguments, const fs::path& fold
   if (status == 127)
     throw BuildError("7zz not found: install 7-Zip (Debian package 7zip) or set VELKOR_7ZZ");
   if (status != 0)
-    throw BuildError("7zz failed (exit code " + std::to_string(status) + "):\n" + ReadAll(log));
+    throw BuildError("7zz failed (exit code " + std::to_string(status) + "):\n" +
+                     ReadHostFile(log).value_or(""));
 }
 
 void WriteArchive(const fs::path& archive, const std::vector<OutputFile>& files,

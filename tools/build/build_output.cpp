@@ -1,24 +1,13 @@
 #include "build_output.h"
 
-#include <fstream>
-
 #include "archive_writer.h"
 #include "build_error.h"
 #include "core/text.h"
 #include "engine_file.h"
+#include "host_file.h"
 
 namespace velkor::build {
 namespace fs = std::filesystem;
-
-namespace {
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out.write(bytes.data(), std::streamsize(bytes.size())))
-    throw BuildError(path.string() + ": cannot write");
-}
-
-}  // namespace
 
 void WriteBuild(const BuildPlan& plan, std::string_view engine_image, const ProjectSource& source,
                 const fs::path& out) {
@@ -26,7 +15,7 @@ void WriteBuild(const BuildPlan& plan, std::string_view engine_image, const Proj
   std::error_code ec;
   fs::create_directories(out, ec);
   if (ec) throw BuildError(out.string() + ": cannot create folder: " + ec.message());
-  WriteBytes(out / (plan.base_name + ".exe"), engine_file);
+  WriteHostFile(out / (plan.base_name + ".exe"), engine_file);
   WriteArchive(out / (plan.base_name + ".res"), plan.resources, source);
   fs::remove_all(out / "data", ec);
   for (const auto& file : plan.data) WriteOutputFile(file, source, out / "data" / file.path);

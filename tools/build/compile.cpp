@@ -29,10 +29,6 @@ core::Guid ProductNamespace(const std::u16string& product_code, const std::strin
   return *guid;
 }
 
-}  // namespace
-
-namespace {
-
 std::u16string KeyFor(const core::Guid& product, size_t index) {
   return core::GuidText(NameGuid(product, "statement:" + std::to_string(index)));
 }

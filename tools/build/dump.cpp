@@ -1,7 +1,6 @@
 #include "dump.h"
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "archive_writer.h"
 #include "build_error.h"
@@ -11,6 +10,7 @@
 #include "core/text.h"
 #include "decompile.h"
 #include "engine_file.h"
+#include "host_file.h"
 #include "payload.h"
 #include "project_reader.h"
 #include "script/script_text_writer.h"
@@ -28,18 +28,14 @@ using core::Utf16ToUtf8;
 namespace {
 
 std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw BuildError(path.string() + ": cannot read");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  std::optional<std::string> bytes = ReadHostFile(path);
+  if (!bytes) throw BuildError(path.string() + ": cannot read");
+  return std::move(*bytes);
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out.write(bytes.data(), std::streamsize(bytes.size())))
-    throw BuildError(path.string() + ": cannot write");
+  WriteHostFile(path, bytes);
 }
 
 void CopyInto(const fs::path& from, const fs::path& to) {
@@ -49,10 +45,6 @@ void CopyInto(const fs::path& from, const fs::path& to) {
 
 std::string Lower(std::string_view text) {
   return Utf16ToUtf8(core::Lower(U16(text)));
-}
-
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 class Dumper {
@@ -122,7 +114,7 @@ class Dumper {
   // An empty rule file beside its dialog is what the build adds by itself.
   static bool IsGeneratedRuleFile(const std::string& path, const fs::path& file,
                                   const fs::path& root) {
-    if (!EndsWith(Lower(path), ".dfm.vexf") || fs::file_size(file) != 0) return false;
+    if (!Lower(path).ends_with(".dfm.vexf") || fs::file_size(file) != 0) return false;
     return fs::exists(root / path.substr(0, path.size() - 5));
   }
 
@@ -135,7 +127,7 @@ class Dumper {
   static std::string ResourceFolder(const std::string& path) {
     const std::string lower = Lower(path);
     if (path.find('/') == std::string::npos) {
-      if (EndsWith(lower, ".dfm") || EndsWith(lower, ".dfm.vexf")) return kDialogsFolder;
+      if (lower.ends_with(".dfm") || lower.ends_with(".dfm.vexf")) return kDialogsFolder;
       if (lower == "translations.map" || lower.rfind("shared.translations.", 0) == 0)
         return kLanguagesFolder;
     }

@@ -4,9 +4,8 @@
 //   velkor-build build PROJECT -o OUT [--engine PATH|stub|stub64] [--no-check]
 //   velkor-build dump ENGINE_FILE -o PROJECT
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "build_output.h"
 #include "compile.h"
 #include "dump.h"
+#include "host_file.h"
 #include "pe_stub.h"
 #include "project_reader.h"
 #include "script_check.h"
@@ -69,11 +69,9 @@ bool Parse(int argc, char** argv, Arguments& args) {
 std::string EngineImage(const std::string& engine) {
   if (engine == "stub") return MakeStubImage(StubKind::kPe32);
   if (engine == "stub64") return MakeStubImage(StubKind::kPe32Plus);
-  std::ifstream in(engine, std::ios::binary);
-  if (!in) throw BuildError(engine + ": cannot read the engine image");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  std::optional<std::string> image = ReadHostFile(engine);
+  if (!image) throw BuildError(engine + ": cannot read the engine image");
+  return std::move(*image);
 }
 
 int Build(const Arguments& args) {

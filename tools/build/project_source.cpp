@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "build_error.h"
+#include "host_file.h"
 
 namespace velkor::build {
 namespace fs = std::filesystem;
@@ -41,11 +41,7 @@ class Folder final : public ProjectSource {
   }
 
   std::optional<std::string> Read(std::string_view path) const override {
-    std::ifstream in(root_ / fs::path(std::string(path)), std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return ReadHostFile(root_ / fs::path(std::string(path)));
   }
 
   uint64_t Size(std::string_view path) const override {

@@ -14,10 +14,6 @@ std::string LowerPath(std::string_view path) {
   return core::Utf16ToUtf8(core::Lower(core::U16(path)));
 }
 
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 class Collector {
  public:
   void Add(OutputFile file, const std::string& origin) {
@@ -30,7 +26,7 @@ class Collector {
 
   void AddFolder(const Project& project, const std::string& folder, bool skip_strings) {
     for (const std::string& path : project.source->List(folder)) {
-      if (skip_strings && EndsWith(path, kLanguageStringsExtension)) continue;
+      if (skip_strings && path.ends_with(kLanguageStringsExtension)) continue;
       Add({path.substr(folder.size() + 1), path, std::nullopt}, path);
     }
   }
@@ -38,7 +34,7 @@ class Collector {
   void AddMissingRuleFiles() {
     std::vector<OutputFile> rules;
     for (const auto& file : files_)
-      if (EndsWith(LowerPath(file.path), ".dfm") && !origins_.count(LowerPath(file.path + ".vexf")))
+      if (LowerPath(file.path).ends_with(".dfm") && !origins_.count(LowerPath(file.path + ".vexf")))
         rules.push_back({file.path + ".vexf", {}, std::string()});
     for (auto& rule : rules) Add(std::move(rule), "an empty rule file");
   }

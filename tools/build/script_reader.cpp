@@ -1,79 +1,33 @@
 #include "script_reader.h"
 
 #include <algorithm>
-#include <map>
+#include <optional>
 
 #include "build_error.h"
-#include "core/case_mapping.h"
 #include "core/decimal.h"
 #include "core/text.h"
-#include "script/script_format.h"
 #include "script/script_parser.h"
 
 namespace velkor::build {
 namespace {
 
-using script::format::Section;
-
-std::vector<std::u16string> Lines(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::vector<std::u16string> lines;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t end = bytes.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = bytes.size();
-    lines.push_back(core::Utf8ToUtf16(bytes.substr(pos, end - pos)));
-    pos = end;
-    if (pos < bytes.size() && bytes[pos] == '\r') ++pos;
-    if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
-  }
-  return lines;
-}
-
-// The lines of one section (its fixed lines and its list, without the end line).
-std::vector<std::u16string> RawSection(std::string_view bytes, Section wanted) {
-  const std::vector<std::u16string> lines = Lines(bytes);
-  size_t pos = 0;
-  for (const auto& shape : script::format::kSections) {
-    std::vector<std::u16string> section;
-    for (int k = 0; k < shape.fixed_lines && pos < lines.size(); ++k)
-      section.push_back(lines[pos++]);
-    while (pos < lines.size() && lines[pos] != script::format::kSectionEnd)
-      section.push_back(lines[pos++]);
-    ++pos;
-    if (shape.section == wanted) return section;
-  }
-  return {};
-}
-
-bool IsDollarLine(const std::u16string& line) {
-  return core::EqualIgnoreCase(line, script::format::kDollarLine) ||
-         core::EqualIgnoreCase(line, script::format::kWildDollarLine);
-}
-
 // Each statement's block starts at the first line equal to its key and runs to the
 // next line where some statement's block starts.
-void ReadParameterBlocks(std::string_view bytes, std::vector<script::ScriptStatement>& statements) {
-  std::vector<std::u16string> table = RawSection(bytes, Section::kParameters);
-  for (auto& line : table)
-    if (IsDollarLine(line)) line = std::u16string(script::format::kSectionEnd);
-  std::map<std::u16string, size_t> first;
-  for (size_t i = 0; i < table.size(); ++i) first.emplace(core::Lower(table[i]), i);
+void ReadParameterBlocks(const script::IndexedLines& table,
+                         std::vector<script::ScriptStatement>& statements) {
   std::vector<size_t> starts;
   std::vector<std::optional<size_t>> start_of(statements.size());
   for (size_t i = 0; i < statements.size(); ++i) {
-    const auto it = first.find(core::Lower(statements[i].key));
-    if (it == first.end()) continue;
-    start_of[i] = it->second;
-    starts.push_back(it->second);
+    start_of[i] = table.Find(statements[i].key);
+    if (start_of[i]) starts.push_back(*start_of[i]);
   }
   std::sort(starts.begin(), starts.end());
   for (size_t i = 0; i < statements.size(); ++i) {
     if (!start_of[i]) continue;
     const auto next = std::upper_bound(starts.begin(), starts.end(), *start_of[i]);
     const size_t end = next == starts.end() ? table.size() : *next;
-    statements[i].parameters.assign(table.begin() + long(*start_of[i] + 1),
-                                    table.begin() + long(end));
+    for (size_t line = *start_of[i] + 1; line < end; ++line)
+      statements[i].parameters.emplace_back(table.at(line));
   }
 }
 
@@ -112,19 +66,17 @@ void ReadTables(const script::ScriptTables& t, script::CompiledScript& s) {
   s.language_prompt = t.LanguagePrompt();
   s.default_language = t.DefaultLanguage();
   CopyPairs(t.CompileConstants(), s.constants);
+  CopyPairs(t.WebMediaKeys(), s.web_media_keys);
   s.code_page = t.CodePage();
   s.payload_total = t.PayloadTotal();
   for (size_t i = 0; i < t.GetInstallMap().size(); ++i)
     s.install_map.push_back(t.GetInstallMap().at(i));
 }
 
-void ReadRawPairs(std::string_view bytes, script::CompiledScript& s) {
-  const auto publisher = RawSection(bytes, Section::kPublisher);
-  for (size_t i = 6; i + 1 < publisher.size(); i += 2)
-    s.web_media_keys.emplace_back(publisher[i], publisher[i + 1]);
-  const auto language = RawSection(bytes, Section::kLanguage);
-  for (size_t i = 2; i + 1 < language.size(); i += 2)
-    s.command_headers.emplace_back(language[i], core::ParseInt32(language[i + 1]).value_or(0));
+// The (header, statement index) pairs are kept flat by the tables.
+void ReadCommandHeaders(const script::IndexedLines& headers, script::CompiledScript& s) {
+  for (size_t i = 0; i + 1 < headers.size(); i += 2)
+    s.command_headers.emplace_back(headers.at(i), core::ParseInt32(headers.at(i + 1)).value_or(0));
 }
 
 }  // namespace
@@ -135,8 +87,8 @@ script::CompiledScript ReadCompiledScript(std::string_view script_text) {
   script::CompiledScript s;
   ReadStatements(result.tables(), s);
   ReadTables(result.tables(), s);
-  ReadParameterBlocks(script_text, s.statements);
-  ReadRawPairs(script_text, s);
+  ReadParameterBlocks(result.tables().LoadedParameters(), s.statements);
+  ReadCommandHeaders(result.tables().CommandHeaders(), s);
   return s;
 }
 

@@ -1,7 +1,5 @@
-// Reads a compiled script back into its data, for the dump. The engine's own loader
-// (script_parser.h) reads it; only what the loaded tables do not hand out (the raw
-// parameter table and the web media key pairs) is taken from the text directly, by the
-// shared section layout (script_format.h).
+// Reads a compiled script back into its data, for the dump, through the engine's own
+// loader (script_parser.h) and the tables it hands out.
 #pragma once
 
 #include <string_view>

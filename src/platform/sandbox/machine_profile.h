@@ -66,6 +66,11 @@ struct MachineProfile {
 
   // The process runs as a 32-bit program on 64-bit Windows.
   bool RunsUnderWow64() const { return is_64bit_windows && is_wow64_process; }
+  // The user may change the machine: since Vista an administrator's token holds the
+  // Administrators group only when elevated.
+  bool HasAdministratorRights() const {
+    return is_administrator && (version_major < 6 || is_elevated);
+  }
 };
 
 // Fails with kInvalidData naming the line for a malformed line or value.

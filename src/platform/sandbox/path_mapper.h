@@ -39,7 +39,6 @@ class PathMapper {
   std::filesystem::path DriveFolder(char16_t drive) const;
   // A stable key for a mapped host path: its part below the machine folder.
   std::string KeyOf(const std::filesystem::path& host) const;
-  const std::filesystem::path& machine_folder() const { return machine_folder_; }
 
  private:
   std::filesystem::path machine_folder_;

@@ -4,6 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/decimal.h"
+#include "core/path_text.h"
+
 namespace velkor::platform::sandbox {
 namespace {
 
@@ -184,31 +187,10 @@ constexpr Row kRows[] = {
 
 using Fields = std::vector<std::pair<std::u16string_view, std::u16string>>;
 
-std::u16string Decimal(uint32_t number) {
-  std::u16string text;
-  do {
-    text.insert(text.begin(), static_cast<char16_t>(u'0' + number % 10));
-    number /= 10;
-  } while (number != 0);
-  return text;
-}
-
-uint32_t ParseDecimal(std::u16string_view text) {
-  uint32_t number = 0;
-  for (char16_t c : text) number = number * 10 + (c - u'0');
-  return number;
-}
-
 // "6.3" from Windows 8.1 on, as Windows keeps it for old programs.
 std::u16string VersionText(const RegistryDefaults& d) {
   if (d.major_version > 6 || (d.major_version == 6 && d.minor_version >= 3)) return u"6.3";
-  return Decimal(d.major_version) + u"." + Decimal(d.minor_version);
-}
-
-// The parent folder of a folder without a trailing backslash.
-std::u16string Parent(std::u16string_view folder) {
-  const size_t slash = folder.rfind(u'\\');
-  return std::u16string(folder.substr(0, slash == std::u16string_view::npos ? 0 : slash));
+  return core::DecimalText(d.major_version) + u"." + core::DecimalText(d.minor_version);
 }
 
 Fields MakeFields(const RegistryDefaults& d, const RegistryFacts& facts) {
@@ -218,17 +200,17 @@ Fields MakeFields(const RegistryDefaults& d, const RegistryFacts& facts) {
       {u"edition", d.edition_id},
       {u"installation", d.installation_type},
       {u"version", VersionText(d)},
-      {u"build", Decimal(d.build)},
-      {u"major", Decimal(d.major_version)},
-      {u"minor", Decimal(d.minor_version)},
-      {u"ubr", Decimal(d.update_revision)},
+      {u"build", core::DecimalText(d.build)},
+      {u"major", core::DecimalText(d.major_version)},
+      {u"minor", core::DecimalText(d.minor_version)},
+      {u"ubr", core::DecimalText(d.update_revision)},
       {u"display", d.display_version},
       {u"csd", d.service_pack},
       {u"owner", d.registered_owner},
       {u"organization", d.registered_organization},
       {u"user", d.user_name},
       {u"computer", d.computer_name},
-      {u"cpus", Decimal(d.processor_count)},
+      {u"cpus", core::DecimalText(d.processor_count)},
       {u"arch", facts.is_64bit_windows ? u"AMD64" : u"x86"},
       {u"sid", facts.user_sid},
       {u"windir", d.windows_folder},
@@ -237,7 +219,7 @@ Fields MakeFields(const RegistryDefaults& d, const RegistryFacts& facts) {
       {u"programdata", d.program_data},
       {u"public", d.public_profile},
       {u"profile", d.user_profile},
-      {u"profiles", Parent(profile)},
+      {u"profiles", std::u16string(core::WithoutTrailingBackslash(core::FolderOfPath(profile)))},
       {u"homedrive", std::u16string(profile.substr(0, 2))},
       {u"homepath", std::u16string(profile.size() > 2 ? profile.substr(2) : u"\\")},
       {u"startmenu", kStartMenu},
@@ -295,7 +277,9 @@ std::vector<RegistryView> ViewsOf(Scope scope, const RegistryFacts& facts) {
 
 RegistryValue MakeValue(const Row& row, const Fields& fields) {
   const std::u16string text = Expand(row.text, fields);
-  if (row.type == RegistryType::kDword) return RegistryValue::Dword(ParseDecimal(text));
+  if (row.type == RegistryType::kDword) {
+    return RegistryValue::Dword(static_cast<uint32_t>(core::ParseInt64(text).value_or(0)));
+  }
   return RegistryValue::String(text, row.type);
 }
 
@@ -310,8 +294,8 @@ Status WriteRow(Registry& registry, const Row& row, RegistryView view, const Fie
 
 Status SeedRegistryDefaults(SandboxRegistry& registry, const RegistryDefaults& defaults) {
   const RegistryFacts& facts = registry.facts();
-  const Fields fields = MakeFields(defaults, facts);
   return registry.RunOnce(u"defaults", [&]() -> Status {
+    const Fields fields = MakeFields(defaults, facts);
     for (const Row& row : kRows) {
       if (!Applies(row.when, defaults, facts)) continue;
       for (RegistryView view : ViewsOf(row.scope, facts)) {

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "core/case_mapping.h"
+#include "core/path_text.h"
 #include "core/text.h"
 #include "platform/sandbox/file_errors.h"
 #include "platform/sandbox/host_files.h"
@@ -61,9 +62,8 @@ SandboxFileSystem::SandboxFileSystem(const PathMapper& mapper, AttributeStore& a
                                      const LiveProfile& profile, std::filesystem::path staging)
     : mapper_(mapper), attributes_(attributes), profile_(profile), staging_(std::move(staging)) {}
 
-Result<SandboxFileSystem::Entry> SandboxFileSystem::Locate(std::u16string_view path,
-                                                           LastComponent last) {
-  Result<WindowsPath> parsed = ParseWindowsPath(path, last);
+Result<SandboxFileSystem::Entry> SandboxFileSystem::Locate(std::u16string_view path) {
+  Result<WindowsPath> parsed = ParseWindowsPath(path);
   if (!parsed.ok()) return parsed.status();
   return Locate(*parsed);
 }
@@ -73,6 +73,12 @@ Result<SandboxFileSystem::Entry> SandboxFileSystem::Locate(const WindowsPath& pa
   if (!mapped.ok()) return mapped.status();
   Entry entry{path, std::move(*mapped), {}};
   entry.key = mapper_.KeyOf(entry.mapped.host);
+  return entry;
+}
+
+Result<SandboxFileSystem::Entry> SandboxFileSystem::LocateExisting(std::u16string_view path) {
+  Result<Entry> entry = Locate(path);
+  if (entry.ok() && !entry->exists()) return NotFound(path, entry->mapped);
   return entry;
 }
 
@@ -106,16 +112,14 @@ bool SandboxFileSystem::FolderExists(std::u16string_view path) {
 }
 
 Result<uint32_t> SandboxFileSystem::GetAttributes(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   return AttributesOf(*entry);
 }
 
 Status SandboxFileSystem::SetAttributes(std::u16string_view path, uint32_t attributes) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   return attributes_.Put(entry->key, attributes & kSettable);
 }
 
@@ -142,9 +146,8 @@ Status SandboxFileSystem::CreateFolder(std::u16string_view path) {
 }
 
 Status SandboxFileSystem::RemoveFolder(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   if (!entry->is_folder()) return Failure(error::kDirectory, path, u"not a folder");
   if (entry->path.is_root()) return Failure(error::kAccessDenied, path, u"a drive root");
   if (IsReadOnly(*entry)) return Failure(error::kAccessDenied, path, u"the folder is read-only");
@@ -158,9 +161,8 @@ Status SandboxFileSystem::RemoveFolder(std::u16string_view path) {
 }
 
 Status SandboxFileSystem::DeleteFile(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   if (entry->is_folder()) return Failure(error::kAccessDenied, path, u"a folder, not a file");
   if (IsReadOnly(*entry)) return Failure(error::kAccessDenied, path, u"the file is read-only");
   if (::unlink(entry->mapped.host.c_str()) != 0) return HostFailure(errno, path);
@@ -168,9 +170,8 @@ Status SandboxFileSystem::DeleteFile(std::u16string_view path) {
 }
 
 Result<std::string> SandboxFileSystem::ReadFile(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   if (entry->is_folder()) return Failure(error::kAccessDenied, path, u"a folder, not a file");
   return ReadHostFile(entry->mapped.host);
 }
@@ -203,9 +204,8 @@ Status SandboxFileSystem::AppendFile(std::u16string_view path, std::string_view 
 }
 
 Result<uint64_t> SandboxFileSystem::FileSize(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   if (entry->is_folder()) return Failure(error::kAccessDenied, path, u"a folder, not a file");
   struct stat info {};
   if (::lstat(entry->mapped.host.c_str(), &info) != 0) return HostFailure(errno, path);
@@ -213,7 +213,8 @@ Result<uint64_t> SandboxFileSystem::FileSize(std::u16string_view path) {
 }
 
 std::u16string SandboxFileSystem::TempFolder() {
-  return profile_.Read([](const MachineProfile& p) { return StandardFoldersOf(p).temp; }) + u"\\";
+  return core::WithTrailingBackslash(
+      profile_.Read([](const MachineProfile& p) { return StandardFoldersOf(p).temp; }));
 }
 
 Result<std::u16string> SandboxFileSystem::CreateTempFile(std::u16string_view folder,
@@ -267,16 +268,14 @@ Result<std::u16string> SandboxFileSystem::JoinNames(const Entry& entry, bool sho
 }
 
 Result<std::u16string> SandboxFileSystem::ShortPath(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   return JoinNames(*entry, true);
 }
 
 Result<std::u16string> SandboxFileSystem::LongPath(std::u16string_view path) {
-  Result<Entry> entry = Locate(path);
+  Result<Entry> entry = LocateExisting(path);
   if (!entry.ok()) return entry.status();
-  if (!entry->exists()) return NotFound(path, entry->mapped);
   return JoinNames(*entry, false);
 }
 

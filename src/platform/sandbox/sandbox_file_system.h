@@ -46,16 +46,14 @@ class SandboxFileSystem : public FileSystem {
                                         std::u16string_view prefix) override;
   Result<std::u16string> ShortPath(std::u16string_view path) override;
   Result<std::u16string> LongPath(std::u16string_view path) override;
-  // Recorded only: the sandbox's engine is not a WOW64 process whose paths redirect.
-  void SetRedirectionDisabled(bool disabled) override { redirection_disabled_ = disabled; }
-  bool RedirectionDisabled() const { return redirection_disabled_; }
+  // SetRedirectionDisabled keeps the interface's no-op: the sandbox's engine is not a
+  // WOW64 process whose paths redirect.
   // A drive the profile lists as removable answers kRemovable even without its folder
   // (a reader without its medium); another drive is fixed while its folder exists. Any
   // path but a root ("X:\" or "X:") answers kNoRootFolder, as on Windows.
   uint32_t DriveType(std::u16string_view root) override;
 
  private:
-  bool redirection_disabled_ = false;
   // A parsed, mapped path and its key in the attribute store.
   struct Entry {
     WindowsPath path;
@@ -66,8 +64,10 @@ class SandboxFileSystem : public FileSystem {
     bool is_folder() const { return mapped.kind == EntryKind::kFolder; }
   };
 
-  Result<Entry> Locate(std::u16string_view path, LastComponent last = LastComponent::kName);
+  Result<Entry> Locate(std::u16string_view path);
   Result<Entry> Locate(const WindowsPath& path);
+  // An entry that exists (NotFound otherwise).
+  Result<Entry> LocateExisting(std::u16string_view path);
   uint32_t AttributesOf(const Entry& entry);
   bool IsReadOnly(const Entry& entry) { return (AttributesOf(entry) & attribute::kReadOnly) != 0; }
   // The entry a write may create or replace: not a folder, in an existing folder, not

@@ -41,9 +41,8 @@ std::vector<std::u16string> Select(const std::vector<std::u16string>& names,
 
 Status SandboxFileSystem::CopyFile(std::u16string_view from, std::u16string_view to,
                                    bool fail_if_exists) {
-  Result<Entry> source = Locate(from);
+  Result<Entry> source = LocateExisting(from);
   if (!source.ok()) return source.status();
-  if (!source->exists()) return NotFound(from, source->mapped);
   if (source->is_folder()) return Failure(error::kAccessDenied, from, u"a folder, not a file");
   Result<Entry> target = Locate(to);
   if (!target.ok()) return target.status();
@@ -65,9 +64,8 @@ Status SandboxFileSystem::CopyFile(std::u16string_view from, std::u16string_view
 
 Status SandboxFileSystem::MoveFile(std::u16string_view from, std::u16string_view to,
                                    bool replace_existing) {
-  Result<Entry> source = Locate(from);
+  Result<Entry> source = LocateExisting(from);
   if (!source.ok()) return source.status();
-  if (!source->exists()) return NotFound(from, source->mapped);
   Result<Entry> target = Locate(to);
   if (!target.ok()) return target.status();
   if (source->path.is_root() || target->path.is_root()) {
@@ -123,14 +121,16 @@ Result<std::vector<FoundFile>> SandboxFileSystem::FindFiles(std::u16string_view 
     Entry entry = *folder;
     entry.mapped.host /= core::Utf16ToUtf8(name);
     entry.key = mapper_.KeyOf(entry.mapped.host);
-    Result<EntryKind> kind = HostEntryKind(entry.mapped.host);
     struct stat info {};
     // Links and special files are not part of the machine; entries may vanish meanwhile.
-    if (!kind.ok() || *kind == EntryKind::kMissing ||
-        ::lstat(entry.mapped.host.c_str(), &info) != 0) {
+    if (::lstat(entry.mapped.host.c_str(), &info) != 0) continue;
+    if (S_ISDIR(info.st_mode)) {
+      entry.mapped.kind = EntryKind::kFolder;
+    } else if (S_ISREG(info.st_mode)) {
+      entry.mapped.kind = EntryKind::kFile;
+    } else {
       continue;
     }
-    entry.mapped.kind = *kind;
     FoundFile file;
     file.name = std::move(name);
     file.attributes = AttributesOf(entry);

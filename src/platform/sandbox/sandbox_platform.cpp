@@ -75,9 +75,7 @@ RegistryFacts RegistryFactsOf(const MachineProfile& profile) {
   RegistryFacts facts;
   facts.is_64bit_windows = profile.is_64bit_windows;
   facts.wow64_process = profile.RunsUnderWow64();
-  // Since Vista an administrator changes the machine only when elevated.
-  facts.machine_writable =
-      profile.is_administrator && (profile.version_major < 6 || profile.is_elevated);
+  facts.machine_writable = profile.HasAdministratorRights();
   return facts;
 }
 

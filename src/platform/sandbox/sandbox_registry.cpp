@@ -670,6 +670,11 @@ Status KeyNotFound(const Address& address) {
   return Status::Failure(error::kFileNotFound, u"registry key not found: " + address.display);
 }
 
+Status ValueNotFound(const Address& address, std::u16string_view name) {
+  return Status::Failure(error::kFileNotFound, u"registry value not found: " + address.display +
+                                                   u" " + std::u16string(name));
+}
+
 Result<std::u16string> ValueName(std::u16string_view name) {
   name = UpToNul(name);
   if (name.size() > kMaxValueNameLength) {
@@ -801,10 +806,7 @@ Result<RegistryValue> SandboxRegistry::ReadValue(RegistryRoot root, std::u16stri
     Result<std::u16string> value_name = ValueName(name);
     if (!value_name) return value_name.status();
     std::optional<RegistryValue> value = store_->Value(found->key, *value_name);
-    if (!value) {
-      return Status::Failure(error::kFileNotFound,
-                             u"registry value not found: " + address->display + u" " + *value_name);
-    }
+    if (!value) return ValueNotFound(*address, *value_name);
     return *std::move(value);
   });
 }
@@ -833,10 +835,7 @@ Status SandboxRegistry::DeleteValue(RegistryRoot root, std::u16string_view key,
     if (!target) return target.status();
     Result<std::u16string> value_name = ValueName(name);
     if (!value_name) return value_name.status();
-    if (!store_->RemoveValue(*target, *value_name)) {
-      return Status::Failure(error::kFileNotFound,
-                             u"registry value not found: " + address->display + u" " + *value_name);
-    }
+    if (!store_->RemoveValue(*target, *value_name)) return ValueNotFound(*address, *value_name);
     return Status::Ok();
   });
 }

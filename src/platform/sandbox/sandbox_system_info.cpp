@@ -7,6 +7,7 @@
 #include <random>
 #include <thread>
 
+#include "core/path_text.h"
 #include "platform/sandbox/picture_format.h"
 #include "platform/sandbox/standard_folders.h"
 
@@ -32,10 +33,6 @@ LocalTime HostLocalTime() {
   return time;
 }
 
-std::u16string WithBackslash(std::u16string folder) {
-  return folder + u"\\";
-}
-
 }  // namespace
 
 OsVersion SandboxSystemInfo::Version() {
@@ -59,10 +56,7 @@ bool SandboxSystemInfo::IsWow64Process() {
   return Get([](const MachineProfile& p) { return p.RunsUnderWow64(); });
 }
 bool SandboxSystemInfo::IsAdministrator() {
-  // Since Vista an administrator's token holds the group only when elevated.
-  return Get([](const MachineProfile& p) {
-    return p.is_administrator && (p.version_major < 6 || p.is_elevated);
-  });
+  return Get([](const MachineProfile& p) { return p.HasAdministratorRights(); });
 }
 bool SandboxSystemInfo::IsElevated() {
   return Get([](const MachineProfile& p) { return p.is_elevated; });
@@ -78,13 +72,15 @@ std::u16string SandboxSystemInfo::DomainName() {
 }
 
 std::u16string SandboxSystemInfo::WindowsFolder() {
-  return WithBackslash(Get([](const MachineProfile& p) { return StandardFoldersOf(p).windows; }));
+  return core::WithTrailingBackslash(
+      Get([](const MachineProfile& p) { return StandardFoldersOf(p).windows; }));
 }
 std::u16string SandboxSystemInfo::SystemFolder() {
-  return WithBackslash(Get([](const MachineProfile& p) { return StandardFoldersOf(p).system; }));
+  return core::WithTrailingBackslash(
+      Get([](const MachineProfile& p) { return StandardFoldersOf(p).system; }));
 }
 std::u16string SandboxSystemInfo::SystemWow64Folder() {
-  return WithBackslash(
+  return core::WithTrailingBackslash(
       Get([](const MachineProfile& p) { return StandardFoldersOf(p).system_x86; }));
 }
 Result<std::u16string> SandboxSystemInfo::ShellFolder(int csidl) {

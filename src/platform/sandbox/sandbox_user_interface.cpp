@@ -40,7 +40,6 @@ int SandboxUserInterface::ShowMessageBox(WindowHandle owner, std::u16string_view
 
 void SandboxUserInterface::PumpMessages() {
   std::unique_lock lock(mutex_);
-  ++pump_count_;
   wake_up_ = false;
   // The handler runs unlocked: it writes variables and may ask for a message box.
   while (pending_cancels_ > 0) {
@@ -76,11 +75,6 @@ void SandboxUserInterface::RequestCancel() {
   std::lock_guard lock(mutex_);
   ++pending_cancels_;
   message_arrived_.notify_all();
-}
-
-uint64_t SandboxUserInterface::PumpCount() const {
-  std::lock_guard lock(mutex_);
-  return pump_count_;
 }
 
 void SandboxUserInterface::QueueAnswer(int button) {

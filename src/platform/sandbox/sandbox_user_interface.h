@@ -40,8 +40,6 @@ class SandboxUserInterface : public UserInterface {
   // Any thread: the user asks to cancel, as the Cancel button would; the request is
   // delivered to the cancel handler by the main thread's next message processing.
   void RequestCancel();
-  // How often messages were processed (pumps and completed waits).
-  uint64_t PumpCount() const;
 
   void QueueAnswer(int button);
   std::vector<MessageBoxRecord> MessageBoxes() const;
@@ -54,7 +52,6 @@ class SandboxUserInterface : public UserInterface {
   std::function<void()> cancel_handler_;
   int pending_cancels_ = 0;
   bool wake_up_ = false;
-  uint64_t pump_count_ = 0;
   std::vector<MessageBoxRecord> shown_;
 };
 

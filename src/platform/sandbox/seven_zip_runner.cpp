@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "platform/sandbox/windows_path.h"
 
 namespace velkor::platform::sandbox {
 namespace {
@@ -29,10 +30,6 @@ constexpr auto kStopGrace = std::chrono::seconds(3);
 
 std::u16string HostText(const fs::path& path) {
   return core::Utf8ToUtf16(path.string());
-}
-
-bool HasWildcard(std::u16string_view name) {
-  return name.find_first_of(u"*?") != std::u16string_view::npos;
 }
 
 bool IsFullWindowsPath(std::u16string_view path) {

@@ -8,9 +8,8 @@ namespace {
 
 using Csidl = std::pair<int, std::u16string>;
 
-std::vector<Csidl> ShellFolders(const MachineProfile& profile) {
+std::vector<Csidl> ShellFolders(const StandardFolders& f) {
   namespace sf = shell_folder;
-  const StandardFolders f = StandardFoldersOf(profile);
   const std::u16string user_windows = f.roaming_app_data + u"\\Microsoft\\Windows";
   const std::u16string start_menu = user_windows + u"\\Start Menu";
   const std::u16string common_start_menu = f.program_data + u"\\Microsoft\\Windows\\Start Menu";
@@ -77,7 +76,7 @@ StandardFolders StandardFoldersOf(const MachineProfile& profile) {
 }
 
 Result<std::u16string> ShellFolderOf(const MachineProfile& profile, int csidl) {
-  for (auto& [number, path] : ShellFolders(profile)) {
+  for (auto& [number, path] : ShellFolders(StandardFoldersOf(profile))) {
     if (number == csidl) return std::move(path);
   }
   return Status::Failure(error::kFileNotFound, u"no shell folder for this CSIDL");
@@ -103,7 +102,7 @@ std::vector<std::u16string> FoldersOfNewMachine(const MachineProfile& profile) {
       f.local_app_data,
       f.temp,
   };
-  for (const auto& [number, path] : ShellFolders(profile)) folders.push_back(path);
+  for (const auto& [number, path] : ShellFolders(f)) folders.push_back(path);
   // Sorted, a parent comes before its children.
   std::sort(folders.begin(), folders.end());
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
